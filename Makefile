@@ -1,0 +1,26 @@
+# The two set-up commands: `make run` plays the demo story, `make test` runs every test.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@scripts/run-demo $(BUILD)
+
+test: deps
+	@scripts/test-all
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz

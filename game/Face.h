@@ -1,0 +1,20 @@
+#pragma once
+// A seven-block face: base picture, three mouth shapes, three eye states.
+#include <vector>
+
+#include "graphics/Pf1.h"
+
+class Face : public Pf1 {
+ public:
+  Face(int type, const char* fname);
+
+  std::vector<unsigned char> facedata[6];  // overlays 0-2 mouths, 3-5 eyes
+  std::vector<signed char> facemask[6];
+
+  // m: scale in 128ths (0 draws nothing); o: angle in 256ths of a turn;
+  // site 0 centres the face at column 37, else 285; the centre row is 121.
+  void draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth);
+
+  // Loads a face file image already in memory (constructor, fuzzers).
+  void loadFaceFromMemory(const unsigned char* file, size_t size);
+};

@@ -1,0 +1,99 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool isSjisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+bool sameIgnoringCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    unsigned char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x += 32;
+    if (y >= 'A' && y <= 'Z') y += 32;
+    if (x != y) return false;
+  }
+  return i == a.size() && !b[i];
+}
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name equals `name` but for case; empty if none.
+std::string findInDir(const std::string& dir, const std::string& name) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return {};
+  std::string found;
+  while (dirent* e = ::readdir(d)) {
+    if (sameIgnoringCase(name, e->d_name)) {
+      found = e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+// Resolves every component of `path` case-insensitively; empty if one is missing.
+std::string resolveCase(const std::string& path) {
+  std::string resolved;
+  size_t pos = 0;
+  if (!path.empty() && path[0] == '/') {
+    resolved = "/";
+    pos = 1;
+  }
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    std::string part = path.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty() || part == "." || part == "..") {
+      if (!part.empty()) resolved += part + (slash < path.size() ? "/" : "");
+      continue;
+    }
+    std::string candidate = resolved + part;
+    if (!exists(candidate)) {
+      std::string match = findInDir(resolved, part);
+      if (match.empty()) return {};
+      candidate = resolved + match;
+    }
+    resolved = candidate + (slash < path.size() ? "/" : "");
+  }
+  return resolved;
+}
+
+}  // namespace
+
+std::string toHostPath(const char* name) {
+  std::string out;
+  if (!name) return out;
+  for (size_t i = 0; name[i]; ++i) {
+    unsigned char c = name[i];
+    if (isSjisLead(c) && name[i + 1]) {
+      out += name[i];
+      out += name[++i];
+    } else {
+      out += c == '\\' ? '/' : name[i];
+    }
+  }
+  return out;
+}
+
+FILE* openFile(const char* name, const char* mode) {
+  if (!name || !mode) return nullptr;
+  std::string path = toHostPath(name);
+  if (path.empty()) return nullptr;
+  if (FILE* fp = std::fopen(path.c_str(), mode)) return fp;
+  std::string resolved = resolveCase(path);
+  if (resolved.empty() || resolved == path) return nullptr;
+  return std::fopen(resolved.c_str(), mode);
+}
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#include "platform/Notice.h"
+
+#include <cstdio>
+
+namespace platform {
+
+static NoticeBox g_box = nullptr;
+
+void setNoticeBox(NoticeBox box) { g_box = box; }
+
+void showNotice(const char* caption, const char* text) {
+  std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+  std::fflush(stderr);
+  if (g_box) g_box(caption, text);
+}
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+// lmtool: the authoring toolchain. Dispatches to the registered subcommands.
+#include "tools/Command.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace lmtool {
+
+static std::vector<Command>& registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+bool registerCommand(const Command& cmd) {
+  registry().push_back(cmd);
+  return true;
+}
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "lmtool: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace lmtool
+
+static void usage(FILE* out) {
+  std::fprintf(out, "usage: lmtool COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& c : lmtool::registry()) std::fprintf(out, "%s\n", c.usage);
+}
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    usage(stderr);
+    return 2;
+  }
+  if (!std::strcmp(argv[1], "help") || !std::strcmp(argv[1], "--help")) {
+    usage(stdout);
+    return 0;
+  }
+  for (const auto& c : lmtool::registry())
+    if (!std::strcmp(argv[1], c.name)) return c.run(argc - 2, argv + 2);
+  std::fprintf(stderr, "lmtool: unknown command '%s' (try 'lmtool help')\n", argv[1]);
+  return 2;
+}
