@@ -37,11 +37,26 @@ class Pf1 : public Fade {
   // Loads a whole PF1 file image already in memory, as the constructor does
   // with the file's bytes (used by the constructor, the tools and the fuzzers).
   void loadFromMemory(const unsigned char* file, size_t size);
+  // Loads block `block` of a PF1 file image alone, never stacked (tools: faces
+  // hold seven blocks). Empty when the block does not exist.
+  void loadBlockFromMemory(const unsigned char* file, size_t size, int block);
+
+  // Largest picture (pixels, after stacking) a file may describe; larger ones load empty.
+  static constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
  protected:
   // Decodes one block of `size` bytes into fresh data and mask for the current
   // width and height. Never reads past the block or writes past the arrays.
   void decode(const unsigned char* buf, long size);
+  // The same for a block declared `declared` bytes long of which only the
+  // first `available` are present: the stream is cut at the missing part, and
+  // palette entries that are missing are transparent black.
+  void decodeBlock(const unsigned char* buf, long long declared, long long available);
+  // Sets width, height and r for a picture of `blocks` stacked blocks; false
+  // (and an empty picture) when the size is zero or too large.
+  bool setSize(int w, int h, int blocks);
+  // Forgets the picture: empty data and mask, zero size.
+  void clear();
 };
 
 // Where the blocks of a PF1 file held in memory lie, clipped to the file.
@@ -51,6 +66,8 @@ struct Pf1Layout {
   int num = 0;                    // block count from the header
   std::vector<size_t> offset;     // per block: start in the file
   std::vector<size_t> size;       // per block: bytes available (clipped to the file)
+  std::vector<size_t> declared;   // per block: size written in the table (0 when the entry is missing)
+  bool tableComplete = true;      // false when the size table runs past the file
 };
 // False when the file is too short for its header.
 bool parsePf1Layout(const unsigned char* file, size_t size, Pf1Layout& out);
