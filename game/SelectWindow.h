@@ -8,6 +8,7 @@ class SelectWindow : public Font {
   ~SelectWindow();
 
   int width = 0;  // half-width of the inner area: 4 * strlen(first item) + 2
+  // (left and right are kept within the screen for items wider than it)
   int max = 0;    // item count 1..6; 0 = empty window
   char* item[6] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
   int pos = 0;      // cursor row among the visible rows, 0..2
@@ -18,4 +19,7 @@ class SelectWindow : public Font {
   int up();
   int down();
   int decide();
+
+ private:
+  char buffers[6][50] = {};
 };
