@@ -1,0 +1,9 @@
+#include "platform/sdl/SdlClock.h"
+
+#include <SDL.h>
+
+namespace platform {
+
+uint32_t SdlClock::now() { return SDL_GetTicks(); }
+
+}  // namespace platform

@@ -1,0 +1,194 @@
+#include "platform/sdl/SdlHost.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+
+#include "platform/Presenter.h"
+#include "platform/sdl/ScreenshotName.h"
+#include "platform/sdl/SdlClock.h"
+#include "platform/sdl/SdlKeys.h"
+#include "platform/sdl/SdlNotice.h"
+#include "platform/sdl/SdlPresenter.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr uint32_t kTickMs = 5;
+const char* const kCaption = "Lumaro\xE2\x98\x86Player";  // "Lumaro☆Player" in UTF-8
+
+class SdlHost : public app::Host {
+ public:
+  SdlHost(const app::HostSettings& settings) : shotDir_(settings.shotDir), scale_(settings.scale) {}
+  ~SdlHost() override;
+
+  bool open(std::string& error);
+  Clock& clock() override { return clock_; }
+  void waitTick(app::HostEvents& events) override;
+
+ private:
+  void handle(const SDL_Event& e, app::HostEvents& events);
+  void handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events);
+  void toggleFullscreen();
+
+  std::string shotDir_;
+  int scale_;
+  bool sdlStarted_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  std::unique_ptr<SdlPresenter> presenter_;
+  std::map<SDL_JoystickID, SDL_GameController*> controllers_;
+  SdlClock clock_;
+  uint32_t nextTick_ = 0;
+};
+
+bool SdlHost::open(std::string& error) {
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0) {
+    error = std::string("cannot start the video system: ") + SDL_GetError();
+    return false;
+  }
+  sdlStarted_ = true;
+  if (scale_ <= 0) {
+    SDL_DisplayMode mode;
+    scale_ = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? defaultWindowScale(mode.w, mode.h) : 1;
+  }
+  window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth * scale_,
+                             kHeight * scale_, SDL_WINDOW_SHOWN);
+  if (!window_) {
+    error = std::string("cannot open the window: ") + SDL_GetError();
+    return false;
+  }
+  renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) {
+    error = std::string("cannot draw into the window: ") + SDL_GetError();
+    return false;
+  }
+  // Letterboxed whole-number scaling in a window and in full screen alike.
+  SDL_RenderSetLogicalSize(renderer_, kWidth, kHeight);
+  SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
+  presenter_ = std::make_unique<SdlPresenter>(renderer_, kWidth, kHeight);
+  if (!presenter_->ok()) {
+    error = std::string("cannot make the frame texture: ") + SDL_GetError();
+    return false;
+  }
+  setPresenter(presenter_.get());
+  installSdlNoticeBox(window_);
+  nextTick_ = clock_.now() + kTickMs;
+  return true;
+}
+
+SdlHost::~SdlHost() {
+  installSdlNoticeBox(nullptr);
+  if (currentPresenter() == presenter_.get()) setPresenter(nullptr);
+  presenter_.reset();
+  for (auto& c : controllers_) SDL_GameControllerClose(c.second);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER);
+}
+
+void SdlHost::waitTick(app::HostEvents& events) {
+  uint32_t now = clock_.now();
+  // After a long frame, tick again at once rather than replaying missed ticks.
+  if (static_cast<int32_t>(now - nextTick_) > static_cast<int32_t>(kTickMs)) nextTick_ = now;
+  SDL_Event e;
+  for (;;) {
+    while (SDL_PollEvent(&e)) handle(e, events);
+    now = clock_.now();
+    int32_t left = static_cast<int32_t>(nextTick_ - now);
+    if (left <= 0) break;
+    SDL_WaitEventTimeout(nullptr, left);
+  }
+  nextTick_ += kTickMs;
+}
+
+void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
+  switch (e.type) {
+    case SDL_QUIT:
+      events.close();
+      break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        if (presenter_) presenter_->repaint();
+        events.paint();
+      }
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      handleKey(e.key, events);
+      break;
+    case SDL_CONTROLLERDEVICEADDED:
+      if (SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which)) {
+        controllers_[SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c))] = c;
+      }
+      break;
+    case SDL_CONTROLLERDEVICEREMOVED: {
+      auto it = controllers_.find(e.cdevice.which);
+      if (it != controllers_.end()) {
+        SDL_GameControllerClose(it->second);
+        controllers_.erase(it);
+      }
+      break;
+    }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      if (unsigned vk = virtualKeyForButton(e.cbutton.button)) events.key(vk, e.type == SDL_CONTROLLERBUTTONDOWN);
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlHost::handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events) {
+  const bool down = k.type == SDL_KEYDOWN;
+  const SDL_Scancode sc = k.keysym.scancode;
+  const bool alt = (k.keysym.mod & KMOD_ALT) != 0;
+  const bool enter = sc == SDL_SCANCODE_RETURN || sc == SDL_SCANCODE_KP_ENTER;
+  // Window commands are the player's own; they never reach the key state.
+  if (sc == SDL_SCANCODE_F11 || (enter && alt)) {
+    if (down && !k.repeat) toggleFullscreen();
+    return;
+  }
+  if (sc == SDL_SCANCODE_F12) {
+    if (down && !k.repeat && presenter_) {
+      std::string name = nextScreenshotName(shotDir_);
+      if (name.empty()) {
+        std::fprintf(stderr, "lmplayer: no free screenshot name in '%s'\n", shotDir_.c_str());
+      } else {
+        presenter_->requestShot(name);
+      }
+    }
+    return;
+  }
+  if (unsigned vk = virtualKeyForScancode(sc, k.keysym.mod)) events.key(vk, down);
+}
+
+void SdlHost::toggleFullscreen() {
+  const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+  SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (presenter_) presenter_->repaint();
+}
+
+}  // namespace
+
+int defaultWindowScale(int desktopWidth, int desktopHeight) {
+  int scale = std::min(desktopWidth / 2 / kWidth, desktopHeight / 2 / kHeight);
+  return std::clamp(scale, 1, 8);
+}
+
+std::unique_ptr<app::Host> openSdlHost(const app::HostSettings& settings, std::string& error) {
+  auto host = std::make_unique<SdlHost>(settings);
+  if (!host->open(error)) return nullptr;
+  return host;
+}
+
+}  // namespace platform

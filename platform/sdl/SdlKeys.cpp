@@ -1,0 +1,42 @@
+#include "platform/sdl/SdlKeys.h"
+
+#include <SDL.h>
+
+#include "shell/Key.h"
+
+namespace platform {
+
+unsigned virtualKeyForScancode(int scancode, unsigned mod) {
+  const bool numLock = (mod & KMOD_NUM) != 0;
+  switch (scancode) {
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_KP_8: return numLock ? VK_NUMPAD8 : VK_UP;
+    case SDL_SCANCODE_KP_2: return numLock ? VK_NUMPAD2 : VK_DOWN;
+    case SDL_SCANCODE_KP_6: return numLock ? VK_NUMPAD6 : VK_RIGHT;
+    case SDL_SCANCODE_KP_4: return numLock ? VK_NUMPAD4 : VK_LEFT;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_RETURN2:
+    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    default: return 0;
+  }
+}
+
+unsigned virtualKeyForButton(int button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return VK_UP;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return VK_DOWN;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return VK_LEFT;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return VK_RIGHT;
+    case SDL_CONTROLLER_BUTTON_A: return VK_RETURN;
+    case SDL_CONTROLLER_BUTTON_B:
+    case SDL_CONTROLLER_BUTTON_START: return VK_ESCAPE;
+    default: return 0;
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+// What the program needs of a window platform: a clock, the window's events
+// and a 5 ms timer tick. The host installs its own presenter, notice box and
+// audio back end while it lives.
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace platform {
+class Clock;
+}
+
+namespace app {
+
+// Receives the window's events, in the order they happened.
+class HostEvents {
+ public:
+  virtual ~HostEvents() = default;
+  virtual void key(unsigned vk, bool down) = 0;  // virtual-key code; repeats arrive as downs
+  virtual void paint() = 0;                      // the window needs the frame again
+  virtual void close() = 0;                      // the user closed the window
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual platform::Clock& clock() = 0;
+  // Delivers pending events and returns when the next 5 ms timer tick is due.
+  virtual void waitTick(HostEvents& events) = 0;
+};
+
+struct HostSettings {
+  int scale = 0;         // 1..8; 0: the largest that fits half the desktop
+  std::string shotDir;   // where F12 screenshots go
+};
+
+// Opens a window host; null with a one-line reason in `error` on failure.
+using HostFactory = std::function<std::unique_ptr<Host>(const HostSettings&, std::string& error)>;
+
+}  // namespace app

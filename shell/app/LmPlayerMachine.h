@@ -1,0 +1,25 @@
+#pragma once
+// The program's scene machine: LmPlayer behind the frame loop's interface.
+#include <memory>
+
+#include "shell/app/SceneMachine.h"
+
+class LmPlayer;
+
+namespace app {
+
+class LmPlayerMachine : public SceneMachine {
+ public:
+  LmPlayerMachine();
+  ~LmPlayerMachine() override;
+  int main() override;
+  void draw(ZegDevice* zeg) override;
+  LmPlayer& player() { return *player_; }
+
+ private:
+  std::unique_ptr<LmPlayer> player_;
+};
+
+std::unique_ptr<SceneMachine> makeLmPlayerMachine();
+
+}  // namespace app

@@ -1,0 +1,48 @@
+#pragma once
+// The player's command line.
+#include <string>
+#include <vector>
+
+namespace app {
+
+// A key change fed to keyAction just before logic step `step`.
+struct InputEvent {
+  long step;
+  unsigned vk;  // virtual-key code
+  bool down;
+};
+
+// A frame to save: the one drawn right after logic step `step`.
+struct ShotRequest {
+  long step;
+  std::string file;
+};
+
+struct Options {
+  std::string dataDir;  // empty: this directory if it holds kirune.ini, else the demo data
+  bool headless = false;
+  long steps = 0;  // 0: run until the window closes
+  std::vector<InputEvent> input;  // in step order; at one step, in the order given
+  std::vector<ShotRequest> shots;
+  std::string audioOut;  // headless only: WAV of everything played
+  std::string trace;     // one line per logic step
+  int scale = 0;         // window scale 1..8; 0: automatic
+  bool help = false;
+  bool version = false;
+};
+
+constexpr const char* kVersion = "0.1.0";
+
+// Parses the arguments after the program name. False with a one-line reason
+// in `error` for an unknown option, a missing or malformed value, or a
+// combination that cannot run.
+bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error);
+
+// Parses an --input list ("S:KEY", "S:KEY+", "S:KEY-", comma-separated) into
+// `out`, appending; false with a reason on a malformed entry.
+bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::string& error);
+
+// The --help text.
+std::string usageText();
+
+}  // namespace app

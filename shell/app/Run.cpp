@@ -1,0 +1,158 @@
+#include "shell/app/Run.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/Audio.h"
+#include "platform/Clock.h"
+#include "platform/Presenter.h"
+#include "shell/Key.h"
+#include "shell/app/FrameLoop.h"
+#include "shell/app/Session.h"
+
+namespace app {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string absoluteFrom(const std::string& base, const std::string& path) {
+  if (path.empty() || fs::path(path).is_absolute()) return path;
+  return (fs::path(base) / path).string();
+}
+
+// Window messages into the frame loop, as the window procedure routes them.
+class LoopEvents : public HostEvents {
+ public:
+  explicit LoopEvents(FrameLoop& loop) : loop_(loop) {}
+  void key(unsigned vk, bool down) override { keyAction(vk, down ? 1 : 0); }
+  void paint() override { loop_.paint(); }
+  void close() override { loop_.close(); }
+
+ private:
+  FrameLoop& loop_;
+};
+
+// Ticks the loop until it quits; a stop request after the step limit closes it.
+template <class Advance>
+void runLoop(FrameLoop& loop, Advance advance) {
+  loop.create();
+  while (!loop.quitPosted()) {
+    advance();
+    loop.tick();
+    if (loop.stopRequested()) loop.close();
+  }
+}
+
+int runHeadless(const Options& options, Session& session) {
+  platform::VirtualClock clock(0);
+  platform::HeadlessAudio audio(options.audioOut);
+  platform::setAudioBackend(&audio);
+  platform::setPresenter(nullptr);
+  {
+    FrameLoop loop(clock);
+    session.attach(loop);
+    // Time moves only between ticks, so loading takes no virtual time.
+    runLoop(loop, [&] {
+      clock.advance(FrameLoop::kTimerInterval);
+      audio.advanceTo(clock.now());
+    });
+  }
+  platform::setAudioBackend(nullptr);
+  if (!audio.finish()) {
+    std::fprintf(stderr, "lmplayer: cannot write the audio file '%s'\n", options.audioOut.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int runWindow(const Options& options, Session& session, const HostFactory& openWindow, const std::string& startDir) {
+  if (!openWindow) {
+    std::fprintf(stderr, "lmplayer: no window platform in this build; use --headless\n");
+    return 1;
+  }
+  HostSettings settings;
+  settings.scale = options.scale;
+  settings.shotDir = startDir;
+  std::string error;
+  std::unique_ptr<Host> host = openWindow(settings, error);
+  if (!host) {
+    std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
+    return 1;
+  }
+  {
+    FrameLoop loop(host->clock());
+    session.attach(loop);
+    LoopEvents events(loop);
+    runLoop(loop, [&] { host->waitTick(events); });
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string executableDir() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return "";
+  return exe.parent_path().string();
+}
+
+std::string defaultDataDir(const std::string& exeDir) {
+  std::error_code ec;
+  if (fs::exists("kirune.ini", ec)) return ".";
+  if (!exeDir.empty()) {
+    fs::path demo = fs::path(exeDir) / "demo-data";
+    if (fs::is_directory(demo, ec)) return demo.string();
+  }
+  return "";
+}
+
+int run(const Options& given, const HostFactory& openWindow) {
+  std::error_code ec;
+  const std::string startDir = fs::current_path(ec).string();
+  Options options = given;
+  options.trace = absoluteFrom(startDir, options.trace);
+  options.audioOut = absoluteFrom(startDir, options.audioOut);
+  for (ShotRequest& shot : options.shots) shot.file = absoluteFrom(startDir, shot.file);
+
+  std::string dataDir = options.dataDir.empty() ? defaultDataDir(executableDir()) : options.dataDir;
+  if (dataDir.empty()) {
+    std::fprintf(stderr, "lmplayer: no kirune.ini here and no demo data beside the program; running without data\n");
+  } else if (chdir(dataDir.c_str()) != 0) {
+    std::fprintf(stderr, "lmplayer: cannot enter the data directory '%s'\n", dataDir.c_str());
+    return 1;
+  }
+
+  Session session(options);
+  if (!session.ok()) {
+    std::fprintf(stderr, "lmplayer: %s\n", session.error().c_str());
+    return 1;
+  }
+  int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, startDir);
+  if (code == 0 && session.outputFailed()) code = 1;
+  return code;
+}
+
+int runMain(int argc, char** argv, const HostFactory& openWindow) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+  Options options;
+  std::string error;
+  if (!parseOptions(args, options, error)) {
+    std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(usageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("lmplayer %s\n", kVersion);
+    return 0;
+  }
+  return run(options, openWindow);
+}
+
+}  // namespace app

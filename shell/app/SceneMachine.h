@@ -1,0 +1,18 @@
+#pragma once
+// What the frame loop steps and draws. The program's machine is LmPlayer
+// (LmPlayerMachine); tests drive the loop with machines of their own.
+
+class ZegDevice;
+
+namespace app {
+
+class SceneMachine {
+ public:
+  virtual ~SceneMachine() = default;
+  // One logic step; returns the step's length in milliseconds.
+  virtual int main() = 0;
+  // Draws the current scene into the frame buffer.
+  virtual void draw(ZegDevice* zeg) = 0;
+};
+
+}  // namespace app

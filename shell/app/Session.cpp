@@ -1,0 +1,92 @@
+#include "shell/app/Session.h"
+
+#include "game/Game.h"
+#include "graphics/graphicDevice.h"
+#include "platform/Png.h"
+#include "platform/Presenter.h"
+#include "scenes/LmPlayer.h"
+#include "shell/Key.h"
+#include "shell/app/LmPlayerMachine.h"
+
+namespace app {
+
+namespace {
+
+const char* sceneName(int phase) {
+  switch (phase) {
+    case 0: return "start";
+    case 1: return "opening";
+    case 2: return "title";
+    case 3: return "select";
+    case 4: return "game";
+    default: return "none";
+  }
+}
+
+LmPlayer* playerOf(FrameLoop& loop) {
+  auto* m = dynamic_cast<LmPlayerMachine*>(loop.machine());
+  return m ? &m->player() : nullptr;
+}
+
+}  // namespace
+
+std::string traceLine(long step, int scene, const LmPlayer& player) {
+  std::string line = std::to_string(step) + " " + sceneName(scene);
+  if (scene == 4 && player.game) {
+    line += " phase " + std::to_string(player.game->phase) + " chart " + std::to_string(player.game->chart);
+  }
+  return line;
+}
+
+Session::Session(const Options& options) : options_(options) {
+  if (!options_.trace.empty()) {
+    trace_.reset(std::fopen(options_.trace.c_str(), "w"));
+    if (!trace_) error_ = "cannot write the trace file '" + options_.trace + "'";
+  }
+}
+
+Session::~Session() = default;
+
+void Session::attach(FrameLoop& loop) {
+  FrameHooks hooks;
+  hooks.beforeStep = [this, &loop](long step) { beforeStep(loop, step); };
+  hooks.afterStep = [this, &loop](long step) { afterStep(loop, step); };
+  hooks.afterDraw = [this](long lastStep, const ZegDevice& zeg) { afterDraw(lastStep, zeg); };
+  loop.setHooks(std::move(hooks));
+}
+
+void Session::beforeStep(FrameLoop& loop, long step) {
+  const auto& input = options_.input;
+  while (nextInput_ < input.size() && input[nextInput_].step <= step) {
+    keyAction(input[nextInput_].vk, input[nextInput_].down ? 1 : 0);
+    ++nextInput_;
+  }
+  LmPlayer* player = playerOf(loop);
+  sceneAtStart_ = player ? player->phase : -1;
+}
+
+void Session::afterStep(FrameLoop& loop, long step) {
+  if (trace_) {
+    LmPlayer* player = playerOf(loop);
+    std::string line = player ? traceLine(step, sceneAtStart_, *player) : std::to_string(step);
+    line += '\n';
+    if (std::fputs(line.c_str(), trace_.get()) < 0) outputFailed_ = true;
+  }
+  if (options_.steps > 0 && step >= options_.steps) loop.requestStop();
+}
+
+void Session::afterDraw(long lastStep, const ZegDevice& zeg) {
+  // A draw after several steps stands for each of them.
+  for (const ShotRequest& shot : options_.shots) {
+    if (shot.step <= lastDrawn_ || shot.step > lastStep) continue;
+    platform::Frame frame{zeg.storage(), zeg.width, zeg.height, zeg.storageStride()};
+    std::vector<unsigned char> rgb = platform::frameToRgb(frame);
+    if (!platform::writePng(shot.file, zeg.width, zeg.height, 3, rgb.data())) {
+      std::fprintf(stderr, "lmplayer: cannot write the shot '%s'\n", shot.file.c_str());
+      outputFailed_ = true;
+    }
+  }
+  lastDrawn_ = lastStep;
+}
+
+}  // namespace app

@@ -1,0 +1,54 @@
+#pragma once
+// What a run adds around the frame loop from the command line: scripted
+// keys before steps, the step trace, frame shots and the step limit.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "shell/app/FrameLoop.h"
+#include "shell/app/Options.h"
+
+class LmPlayer;
+
+namespace app {
+
+// The trace line of one step: "<step> <scene>", and for the story
+// "<step> game phase <phase> chart <chart>". `scene` is the machine's phase
+// when the step began.
+std::string traceLine(long step, int scene, const LmPlayer& player);
+
+class Session {
+ public:
+  // Opens the trace file when one is asked for; check ok().
+  explicit Session(const Options& options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+  // Shots or trace lines that could not be written.
+  bool outputFailed() const { return outputFailed_; }
+
+  // Installs the hooks on `loop`; the loop's machine must be an LmPlayerMachine
+  // for the trace (other machines are traced without a scene).
+  void attach(FrameLoop& loop);
+
+ private:
+  void beforeStep(FrameLoop& loop, long step);
+  void afterStep(FrameLoop& loop, long step);
+  void afterDraw(long lastStep, const ZegDevice& zeg);
+
+  const Options& options_;
+  size_t nextInput_ = 0;
+  long lastDrawn_ = 0;
+  int sceneAtStart_ = 0;
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, FileCloser> trace_;
+  std::string error_;
+  bool outputFailed_ = false;
+};
+
+}  // namespace app
