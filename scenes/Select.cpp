@@ -1,7 +1,7 @@
 #include "scenes/Select.h"
 
 #include "shell/Key.h"
-#include "sound/Sound.h"
+#include "scenes/SystemSound.h"
 
 namespace {
 int key = 0;
@@ -40,10 +40,10 @@ int Select::main(Sound* se) {
       break;
     case 1:
       if (decide) {
-        if (se) se->play(1);
+        playSystemSound(se, SE_DECIDE);
         phase = 2;
       } else if (up || down) {
-        if (se) se->play(2);  // once, even with both
+        playSystemSound(se, SE_CURSOR);  // once, even with both
       }
       break;
     case 2:

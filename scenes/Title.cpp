@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "shell/Key.h"
-#include "sound/Sound.h"
+#include "scenes/SystemSound.h"
 
 namespace {
 int count = 0;
@@ -37,7 +37,7 @@ int Title::main(Sound* se) {
       ++count;
       if (fade != kPlain) ++fade;
       if (decide) {
-        if (se) se->play(1);
+        playSystemSound(se, SE_DECIDE);
         phase = 1;
       }
       // A Decide on the very step of the timeout wins: its sound already played.

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <map>
 
+#include "platform/Audio.h"
 #include "platform/Presenter.h"
 #include "platform/sdl/ScreenshotName.h"
+#include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlClock.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlNotice.h"
@@ -43,6 +45,7 @@ class SdlHost : public app::Host {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   std::unique_ptr<SdlPresenter> presenter_;
+  std::unique_ptr<AudioBackend> audio_;
   std::map<SDL_JoystickID, SDL_GameController*> controllers_;
   SdlClock clock_;
   uint32_t nextTick_ = 0;
@@ -82,11 +85,17 @@ bool SdlHost::open(std::string& error) {
   }
   setPresenter(presenter_.get());
   installSdlNoticeBox(window_);
+  // The sound library opens it at start-up; without a device it stays silent.
+  audio_ = makeSdlAudio();
+  setAudioBackend(audio_.get());
   nextTick_ = clock_.now() + kTickMs;
   return true;
 }
 
 SdlHost::~SdlHost() {
+  // The sound library was shut down by the frame loop's teardown before this.
+  if (audio_ && audioBackend() == audio_.get()) setAudioBackend(nullptr);
+  audio_.reset();
   installSdlNoticeBox(nullptr);
   if (currentPresenter() == presenter_.get()) setPresenter(nullptr);
   presenter_.reset();
