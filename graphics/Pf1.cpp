@@ -73,13 +73,19 @@ bool parsePf1Layout(const unsigned char* file, size_t size, Pf1Layout& out) {
   return true;
 }
 
-Pf1::Pf1(int type, const char* fname) {
-  if (!fname) return;
+bool Pf1::readWholeFile(int type, const char* fname, std::vector<unsigned char>& out) {
+  out.clear();
+  if (!fname) return false;
   FILE* fp = myFopen(type, fname, "rb");
-  if (!fp) return;
-  std::vector<unsigned char> buf = readAll(fp);
+  if (!fp) return false;
+  out = readAll(fp);
   std::fclose(fp);
-  loadFromMemory(buf.data(), buf.size());
+  return true;
+}
+
+Pf1::Pf1(int type, const char* fname) {
+  std::vector<unsigned char> buf;
+  if (readWholeFile(type, fname, buf)) loadFromMemory(buf.data(), buf.size());
 }
 
 void Pf1::clear() {

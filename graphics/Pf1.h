@@ -57,6 +57,8 @@ class Pf1 : public Fade {
   bool setSize(int w, int h, int blocks);
   // Forgets the picture: empty data and mask, zero size.
   void clear();
+  // Reads a whole data file through myFopen; false (nothing read) when it cannot be opened.
+  static bool readWholeFile(int type, const char* fname, std::vector<unsigned char>& out);
 };
 
 // Where the blocks of a PF1 file held in memory lie, clipped to the file.
