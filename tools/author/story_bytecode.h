@@ -1,0 +1,83 @@
+#pragma once
+// The scenario byte code: instruction layout, decoding and the limits the
+// player's buffers put on operands. Shared by the compiler and the dumper so
+// that a dump never shows an instruction the compiler would refuse.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/author/story_text.h"
+
+namespace story {
+
+enum Op : uint8_t {
+  kSpeaker = 0x80,
+  kMessage = 0x81,
+  kBranch = 0x83,
+  kChoice = 0x84,
+  kWindowOpen = 0x85,
+  kWindowClose = 0x86,
+  kVoiceBank = 0x87,
+  kVoiceNext = 0x88,
+  kNop89 = 0x89,
+  kNop8A = 0x8A,
+  kNop8B = 0x8B,
+  kFace = 0x8C,
+  kImage = 0x8D,
+  kImageRemove = 0x8E,
+  kShake = 0x8F,
+  kFade = 0x90,
+  kFlash = 0x91,
+  kNop92 = 0x92,
+  kWait = 0x93,
+  kVoiceNext5 = 0x95,
+};
+
+constexpr int kInlineSpeaker = 255;
+constexpr size_t kNameMax = 49;         // default names: 50-byte buffers
+constexpr size_t kInlineNameMax = 251;  // "【" name "】" must fit a 255-byte line
+constexpr size_t kItemMax = 49;         // choice items: 50-byte buffers
+constexpr int kItemsMax = 6;
+constexpr size_t kLineMax = 255;        // a text line buffer holds 255 bytes
+constexpr size_t kVisibleLine = 36;     // bytes visible between columns 16 and 306
+constexpr int kFaceMax = 99;
+constexpr int kImageModeMax = 8;
+constexpr int kFadeMax = 3;
+
+// One instruction: the operation, its fixed operand bytes and its strings
+// (inline speaker name, choice items or message text, without the NUL).
+struct Instr {
+  uint8_t op = 0;
+  Bytes args;
+  std::vector<Bytes> strings;
+  size_t size = 0;  // encoded length in bytes
+};
+
+// True for the bytes 0x80..0x95 that start an instruction (not 0x82, 0x94).
+bool isInstruction(uint8_t op);
+
+// Decodes the instruction at data[pos] (bytes up to `end` are available).
+// False for a byte that is not an instruction or one cut off by `end`.
+bool decodeInstr(const uint8_t* data, size_t pos, size_t end, Instr& out);
+
+// The bytes of `in` (fills nothing in `in`).
+Bytes encodeInstr(const Instr& in);
+
+// What the player cannot handle: empty when `in` is sound. `characters` is the
+// number of default names.
+std::string checkInstr(const Instr& in, int characters);
+
+// Things that work but are probably not meant (text clipped by the window).
+std::string warnInstr(const Instr& in);
+
+// Names of the image transition modes (0..8) and fades (0..3).
+const char* imageModeName(int mode);
+int imageModeByName(const std::string& name);  // -1 when unknown
+const char* fadeName(int f);
+int fadeByName(const std::string& name);  // -1 when unknown
+
+// A file-name character allowed in image and voice names.
+bool isNameChar(uint8_t c);
+
+}  // namespace story

@@ -1,0 +1,69 @@
+#include "tools/author/story_compiler.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/FileSystem.h"
+#include "tools/author/story_layout.h"
+#include "tools/author/story_model.h"
+
+namespace story {
+namespace {
+
+bool writeBytes(const std::string& path, const void* data, size_t size, std::string* error) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+  f.close();
+  if (!f) {
+    if (error) *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool compileStory(const std::string& scriptText, StoryFiles& out, std::string* error,
+                  const std::string& sourceName) {
+  out = StoryFiles{};
+  Model model;
+  Diagnostics diag(sourceName);
+  if (parseStory(scriptText, model, diag)) layoutStory(model, diag, out);
+  out.warnings = diag.warnings();
+  if (diag.failed()) {
+    if (error) *error = diag.errorText();
+    return false;
+  }
+  return true;
+}
+
+std::string storyDataDir(const std::string& outDir, const std::string& rootDir) {
+  std::string host = platform::toHostPath(rootDir.c_str());
+  bool relative = !host.empty() && host[0] != '/' && host.find(':') == std::string::npos;
+  if (!relative) return outDir;
+  return (std::filesystem::path(outDir) / host).lexically_normal().string();
+}
+
+bool writeStoryFiles(const StoryFiles& files, const std::string& outDir, std::string* error) {
+  std::string dataDir = storyDataDir(outDir, files.rootDir);
+  std::error_code ec;
+  std::filesystem::create_directories(dataDir, ec);
+  if (ec) {
+    if (error) *error = "cannot create " + dataDir + ": " + ec.message();
+    return false;
+  }
+  namespace fs = std::filesystem;
+  return writeBytes((fs::path(outDir) / "kirune.ini").string(), files.ini.data(), files.ini.size(),
+                    error) &&
+         writeBytes((fs::path(dataDir) / "EVENT.BIN").string(), files.event.data(), files.event.size(),
+                    error) &&
+         writeBytes((fs::path(dataDir) / "ASTARTUP.BIN").string(), files.startup.data(),
+                    files.startup.size(), error);
+}
+
+}  // namespace story
+
+bool buildStory(const std::string& scriptText, const std::string& outDir, std::string* error) {
+  story::StoryFiles files;
+  return story::compileStory(scriptText, files, error) && story::writeStoryFiles(files, outDir, error);
+}
