@@ -1,0 +1,116 @@
+#include "tools/author/bank_commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tools/author/bank_audio.h"
+#include "tools/author/bank_file.h"
+
+namespace author {
+
+namespace {
+
+bool rateOk(int rate, std::string& error) {
+  if (rate >= 1 && rate <= kMaxBankRate) return true;
+  error = "rate " + std::to_string(rate) + " Hz is outside 1.." + std::to_string(kMaxBankRate);
+  return false;
+}
+
+bool readAll(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+// Writes under a temporary name and renames, so `path` is never half written.
+bool writeAll(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
+  const std::string temp = path + ".part";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::remove(temp.c_str());
+      error = "cannot write " + path;
+      return false;
+    }
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool readBank(const std::string& in, std::vector<Clip>& clips, std::string& error) {
+  std::vector<unsigned char> bytes;
+  if (!readAll(in, bytes, error)) return false;
+  if (!decodeBank(bytes, clips, error)) {
+    error = in + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string clipFileName(size_t index) {
+  char name[32];
+  std::snprintf(name, sizeof name, "clip%03zu.wav", index);
+  return name;
+}
+
+bool bankPack(const std::string& out, int rate, const std::vector<std::string>& inputs, std::string& error) {
+  if (!rateOk(rate, error)) return false;
+  if (inputs.empty()) {
+    error = "no input files";
+    return false;
+  }
+  std::vector<Clip> clips(inputs.size());
+  for (size_t i = 0; i < inputs.size(); ++i)
+    if (!readClip(inputs[i], rate, clips[i], error)) return false;
+  return writeAll(out, encodeBank(clips), error);
+}
+
+bool bankUnpack(const std::string& in, const std::string& outDir, int rate, std::vector<std::string>* written,
+                std::string& error) {
+  if (!rateOk(rate, error)) return false;
+  std::vector<Clip> clips;
+  if (!readBank(in, clips, error)) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(outDir, ec);
+  if (ec) {
+    error = "cannot create " + outDir + ": " + ec.message();
+    return false;
+  }
+  for (size_t i = 0; i < clips.size(); ++i) {
+    const std::string path = (std::filesystem::path(outDir) / clipFileName(i)).string();
+    if (!writeClipWav(path, clips[i], rate, error)) return false;
+    if (written) written->push_back(path);
+  }
+  return true;
+}
+
+bool bankInfo(const std::string& in, std::string& report, std::string& error) {
+  std::vector<Clip> clips;
+  if (!readBank(in, clips, error)) return false;
+  size_t total = 0;
+  for (const Clip& c : clips) total += c.size();
+  report = in + ": " + std::to_string(clips.size()) + " clips, " + std::to_string(total) + " bytes of samples\n";
+  for (size_t i = 0; i < clips.size(); ++i)
+    report += "clip " + std::to_string(i) + ": " + std::to_string(clips[i].size()) + " bytes\n";
+  return true;
+}
+
+}  // namespace author
