@@ -178,8 +178,5 @@ void Text::draw(ZegDevice* zeg, int fade) {
   }
   for (int y = top + 5; y <= bot - 5; ++y) pattern(5, y);
 
-  for (int i = 0; i < 3; ++i) {
-    const int y = 169 + 16 * i;
-    if (y >= 0 && y + 16 <= zeg->height) puts(zeg, 16, y, f, data[i]);
-  }
+  for (int i = 0; i < 3; ++i) puts(zeg, 16, 169 + 16 * i, f, data[i]);
 }
