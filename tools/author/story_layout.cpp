@@ -152,6 +152,7 @@ class Layout {
         ok = ok && n >= 0;
         if (n >= 0) r[k] = static_cast<uint16_t>(n);
       }
+      if (!ok) unresolved_.insert(rowOf(b.number));
       if (ok)
         declareRow(rowOf(b.number), r, static_cast<int>(b.succ.size()), b.succLine,
                    "chart " + std::to_string(b.number));
@@ -162,7 +163,7 @@ class Layout {
 
   void checkNeeds() {
     for (const auto& b : m_.blocks) {
-      if (!b.isChart || b.need == 0) continue;
+      if (!b.isChart || b.need == 0 || unresolved_.count(rowOf(b.number))) continue;
       auto it = declared_.find(rowOf(b.number));
       int have = it == declared_.end() ? 0 : it->second.count;
       if (have >= b.need) continue;
@@ -304,6 +305,7 @@ class Layout {
   std::map<long long, Block*> numbers_;
   std::map<long long, const EntryOverride*> entries_;
   std::map<long long, Declared> declared_;
+  std::set<long long> unresolved_;  // rows whose successors named unknown charts
   std::map<const Block*, size_t> blockPos_;
   std::vector<Row> rows_;
   std::vector<size_t> offsets_;
