@@ -84,13 +84,20 @@ class Row {
 
   // Blend: each byte keeps a sixteenth and gets a constant added:
   // b' = b / 16 + cb, g' = g / 16 + cg, r' = r / 16 + cr.
+  // Sixteen pixels (48 bytes, whole blue-green-red triples) per block.
   void blend(int x0, int x1, int cr, int cg, int cb) const {
     if (!clip(x0, x1)) return;
-    for (unsigned char* q = p + x0 * 3; x0 <= x1; ++x0, q += 3) {
-      q[0] = static_cast<unsigned char>((q[0] >> 4) + cb);
-      q[1] = static_cast<unsigned char>((q[1] >> 4) + cg);
-      q[2] = static_cast<unsigned char>((q[2] >> 4) + cr);
+    unsigned char add[48];
+    for (int j = 0; j < 48; j += 3) {
+      add[j] = static_cast<unsigned char>(cb);
+      add[j + 1] = static_cast<unsigned char>(cg);
+      add[j + 2] = static_cast<unsigned char>(cr);
     }
+    unsigned char* q = p + x0 * 3;
+    int n = x1 - x0 + 1;
+    for (; n >= 16; n -= 16, q += 48)
+      for (int j = 0; j < 48; ++j) q[j] = static_cast<unsigned char>((q[j] >> 4) + add[j]);
+    for (int j = 0; j < 3 * n; ++j) q[j] = static_cast<unsigned char>((q[j] >> 4) + add[j]);
   }
   void panel(int x0, int x1) const { blend(x0, x1, 64, 64, 240); }
 

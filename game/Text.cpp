@@ -1,6 +1,7 @@
 // The three-line message window: animation, line buffers and drawing.
 #include "game/Text.h"
 
+#include <array>
 #include <cstring>
 
 #include "graphics/graphicDevice.h"
@@ -108,6 +109,27 @@ class RowPainter {
     }
   }
 
+  // The same tint where the tables are the identity (the normal level):
+  // b' = b / 16 + 240, g' = g / 16 + 64, r' = r / 16 + 64, sixteen pixels
+  // (48 bytes, a whole number of blue-green-red triples) per block.
+  void tintPlain(int x0, int x1) const {
+    if (!clip(x0, x1)) return;
+    static const auto add = [] {
+      std::array<unsigned char, 48> a{};
+      for (size_t i = 0; i < a.size(); ++i) a[i] = i % 3 == 0 ? 240 : 64;
+      return a;
+    }();
+    unsigned char* q = p + x0 * 3;
+    int n = x1 - x0 + 1;
+    for (; n >= 16; n -= 16, q += 48)
+      for (int j = 0; j < 48; ++j) q[j] = static_cast<unsigned char>((q[j] >> 4) + add[static_cast<size_t>(j)]);
+    for (; n > 0; --n, q += 3) {
+      q[0] = static_cast<unsigned char>((q[0] >> 4) + 240);
+      q[1] = static_cast<unsigned char>((q[1] >> 4) + 64);
+      q[2] = static_cast<unsigned char>((q[2] >> 4) + 64);
+    }
+  }
+
  private:
   bool clip(int& x0, int& x1) const {
     if (!p) return false;
@@ -133,6 +155,8 @@ void Text::draw(ZegDevice* zeg, int fade) {
     low[k] = fadeTable[64 + k][f];
     high[k] = fadeTable[240 + k][f];
   }
+  bool plain = true;
+  for (int k = 0; k < 16; ++k) plain = plain && low[k] == 64 + k && high[k] == 240 + k;
   const int L = 155 - width, R = width + 164;
   const int top = 188 - height, bot = 197 + height;
 
@@ -164,7 +188,8 @@ void Text::draw(ZegDevice* zeg, int fade) {
         r.solid(L, L, A);
         r.solid(L + 1, L + 2, B);
         r.solid(L + 3, L + edge, A);
-        r.tint(L + edge + 1, R - edge - 1, low, high);
+        if (plain) r.tintPlain(L + edge + 1, R - edge - 1);
+        else r.tint(L + edge + 1, R - edge - 1, low, high);
         r.solid(R - edge, R - 3, A);
         r.solid(R - 2, R - 1, B);
         r.solid(R, R, A);
