@@ -29,10 +29,13 @@ inline std::string slurp(const std::string& path) {
   return ss.str();
 }
 
-// Runs `program args` in directory `cwd` with no display and no audio device.
-inline PlayerResult runProgram(const std::string& program, const std::string& args, const std::string& cwd) {
+// Runs `program args` in directory `cwd` with no audio device, and with no
+// display unless `keepDisplay`.
+inline PlayerResult runProgram(const std::string& program, const std::string& args, const std::string& cwd,
+                               bool keepDisplay = false) {
   const std::string outFile = cwd + "/.stdout", errFile = cwd + "/.stderr";
-  std::string cmd = "cd '" + cwd + "' && env -u DISPLAY SDL_AUDIODRIVER=dummy '" + program + "' " + args + " >'" +
+  std::string cmd = "cd '" + cwd + "' && env " + (keepDisplay ? "" : "-u DISPLAY ") + "SDL_AUDIODRIVER=dummy '" +
+                    program + "' " + args + " >'" +
                     outFile + "' 2>'" + errFile + "' </dev/null";
   PlayerResult r;
   int status = std::system(cmd.c_str());
