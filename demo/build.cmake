@@ -115,8 +115,17 @@ if(HAVE_BANK)
   endforeach()
 endif()
 
-# ---- font
-if(HAVE_FONT)
+# ---- font: the tree already makes FONT.FON (target font_fon); copy it, or
+# build it here with lmtool when that target is absent.
+set(shared_font ${CMAKE_BINARY_DIR}/fonts/FONT.FON)
+if(TARGET font_fon)
+  add_custom_command(OUTPUT ${DEMO_OUT}/FONT.FON
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${DEMO_OUT}
+    COMMAND ${CMAKE_COMMAND} -E copy ${shared_font} ${DEMO_OUT}/FONT.FON
+    DEPENDS font_fon ${shared_font}
+    VERBATIM)
+  list(APPEND demo_outputs ${DEMO_OUT}/FONT.FON)
+elseif(HAVE_FONT)
   add_custom_command(OUTPUT ${DEMO_OUT}/FONT.FON
     COMMAND ${CMAKE_COMMAND} -E make_directory ${DEMO_OUT}
     COMMAND ${LMTOOL} font build ${DEMO_OUT}/FONT.FON
@@ -127,3 +136,6 @@ if(HAVE_FONT)
 endif()
 
 add_custom_target(demo_data ALL DEPENDS ${demo_outputs})
+if(TARGET font_fon)
+  add_dependencies(demo_data font_fon)
+endif()
