@@ -143,6 +143,8 @@ std::string checkInstr(const Instr& in, int characters) {
     }
     case kMessage: {
       const Bytes& t = in.strings.at(0);
+      for (uint8_t c : t)
+        if (c == 0) return "a NUL byte inside a message (after a lead byte or backslash)";
       Bytes framed = t;
       framed.push_back(0);
       Instr back;

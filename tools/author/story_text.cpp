@@ -130,8 +130,9 @@ bool isSjisLead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c 
 bool isSjisTrail(uint8_t c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 bool encodeLiteral(const Literal& lit, Bytes& out, std::string* error) {
-  Converter cp932("CP932", "UTF-8");
-  Converter sjis("SHIFT_JIS", "UTF-8");
+  // Opened once per thread: opening a converter costs far more than a character.
+  thread_local Converter cp932("CP932", "UTF-8");
+  thread_local Converter sjis("SHIFT_JIS", "UTF-8");
   if (!cp932.ok()) {
     if (error) *error = "the C library has no CP932 converter";
     return false;
@@ -154,7 +155,7 @@ bool encodeText(const std::string& utf8, Bytes& out, std::string* error) {
 
 bool decodePair(uint8_t lead, uint8_t trail, std::string& utf8) {
   if (!isSjisLead(lead) || !isSjisTrail(trail)) return false;
-  static Converter toUtf8("UTF-8", "CP932");
+  thread_local Converter toUtf8("UTF-8", "CP932");
   std::string in{static_cast<char>(lead), static_cast<char>(trail)};
   if (!toUtf8.run(in, utf8) || utf8.empty()) return false;
   Bytes back;
