@@ -1,0 +1,134 @@
+// The command line and the step hooks a run installs: scripted keys, the
+// trace line, the step limit.
+#include <gtest/gtest.h>
+
+#include "game/Game.h"
+#include "platform/Clock.h"
+#include "scenes/LmPlayer.h"
+#include "shell/Key.h"
+#include "shell/app/Options.h"
+#include "shell/app/Session.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using app::InputEvent;
+using app::Options;
+
+bool parse(std::vector<std::string> args, Options& o, std::string& error) {
+  return app::parseOptions(args, o, error);
+}
+
+TEST(Options, ValuesInBothSpellingsAndRepeatedShots) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--headless", "--steps=300", "--data", "d", "--shot", "5:a.png", "--shot=7:b:c.png",
+                     "--trace", "t.txt", "--audio-out", "o.wav", "--scale", "3"},
+                    o, error))
+      << error;
+  EXPECT_TRUE(o.headless);
+  EXPECT_EQ(o.steps, 300);
+  EXPECT_EQ(o.dataDir, "d");
+  ASSERT_EQ(o.shots.size(), 2u);
+  EXPECT_EQ(o.shots[1].step, 7);
+  EXPECT_EQ(o.shots[1].file, "b:c.png");
+  EXPECT_EQ(o.trace, "t.txt");
+  EXPECT_EQ(o.audioOut, "o.wav");
+  EXPECT_EQ(o.scale, 3);
+}
+
+TEST(Options, InputListExpandsPressesAndReleasesInStepOrder) {
+  std::vector<InputEvent> ev;
+  std::string error;
+  ASSERT_TRUE(app::parseInputList("6:enter,5:kp8+,9:kp8-,5:enter", ev, error)) << error;
+  ASSERT_EQ(ev.size(), 6u);
+  EXPECT_EQ(ev[0].step, 5);
+  EXPECT_EQ(ev[0].vk, VK_NUMPAD8);
+  EXPECT_TRUE(ev[0].down);
+  EXPECT_EQ(ev[1].step, 5);  // 5:enter press
+  EXPECT_EQ(ev[1].vk, VK_RETURN);
+  EXPECT_EQ(ev[2].step, 6);  // 6:enter press, given before 5:enter's release
+  EXPECT_TRUE(ev[2].down);
+  EXPECT_EQ(ev[3].step, 6);  // 5:enter release
+  EXPECT_FALSE(ev[3].down);
+  EXPECT_EQ(ev[4].step, 7);
+  EXPECT_FALSE(ev[4].down);
+  EXPECT_EQ(ev[5].step, 9);
+  EXPECT_EQ(ev[5].vk, VK_NUMPAD8);
+  EXPECT_FALSE(ev[5].down);
+}
+
+TEST(Options, MalformedValuesAreRefusedWithAReason) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--steps", "99999999999999999999"}, {"--input", "1:enter,"}, {"--input", ":enter"},
+      {"--input", "3:enter+-"},            {"--scale", "3.5"},      {"--data", ""},
+      {"--shot", "4:"},                    {"-x"},                  {"--version=2"},
+  };
+  for (const auto& args : bad) {
+    Options o;
+    std::string error;
+    EXPECT_FALSE(parse(args, o, error)) << args[0];
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KeyReset();
+    LmPlayer::resetSceneStatics();
+  }
+  void TearDown() override { KeyReset(); }
+  lmtest::ScratchDir dir;
+  platform::VirtualClock clock{0};
+};
+
+TEST_F(SessionTest, KeysArriveJustBeforeTheirStepAndTheLimitStopsTheLoop) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--steps", "5", "--input", "2:enter,4:up+", "--trace", "trace.txt"}, o, error)) << error;
+  std::vector<int> seen;
+  {
+    app::Session session(o);
+    ASSERT_TRUE(session.ok());
+    app::FrameLoop loop(clock);
+    session.attach(loop);
+    loop.create();
+    while (!loop.quitPosted()) {
+      clock.advance(5);
+      long before = loop.steps();
+      loop.tick();
+      if (loop.steps() != before) seen.push_back(KeyStatus());
+      if (loop.stopRequested()) loop.close();
+    }
+    EXPECT_EQ(loop.steps(), 5);
+  }
+  // The key state seen by each step (one step per 5 ms tick here): Enter over step 2 only, Up from step 4 on.
+  EXPECT_EQ(seen, (std::vector<int>{0, KEY_DECIDE, 0, KEY_UP, KEY_UP}));
+  std::vector<std::string> expected = {"1 start", "2 opening", "3 opening", "4 opening", "5 opening"};
+  lmtest::Bytes bytes = lmtest::readFile("trace.txt");
+  std::string text(bytes.begin(), bytes.end());
+  std::string joined;
+  for (auto& l : expected) joined += l + "\n";
+  EXPECT_EQ(text, joined);
+}
+
+TEST_F(SessionTest, TraceLineOfTheStory) {
+  LmPlayer p;
+  EXPECT_EQ(app::traceLine(3, 1, p), "3 opening");
+  p.game = std::make_unique<Game>();
+  p.game->phase = 0x8D;
+  p.game->chart = 12;
+  EXPECT_EQ(app::traceLine(40, 4, p), "40 game phase 141 chart 12");
+}
+
+TEST_F(SessionTest, AnUnwritableTraceIsReported) {
+  Options o;
+  o.trace = "no/such/dir/trace.txt";
+  app::Session session(o);
+  EXPECT_FALSE(session.ok());
+  EXPECT_NE(session.error().find("trace"), std::string::npos);
+}
+
+}  // namespace
