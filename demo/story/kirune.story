@@ -144,7 +144,8 @@ wait 60
 window open
 text "\c光の帯が、ゆっくり海をなでていく。\n見上げると、空いっぱいに\n星が広がっていた。"
 voice 105
-say "ラジオ" "こちらキルネ港です。今夜、\n岬の灯台が最後の光をともしました。\n長いあいだ、ありがとう。"
+say "ラジオ" "こちらキルネ港。今夜、岬の灯台が\n最後の光をともしました。"
+say "ラジオ" "長いあいだ、ありがとう。"
 face sora 0
 say sora "……ずっと、帰りたかったんだ。\nでも、帰る理由が見つからなくて。"
 face akari 0
@@ -306,7 +307,8 @@ wait 60
 window open
 text "\cThe beam swept slowly over the sea.\nAbove, the whole sky was full\nof stars."
 voice 205
-say "Radio" "This is Kirune Harbour. Tonight\nthe lighthouse shone its last.\nThank you for all these years."
+say "Radio" "This is Kirune Harbour. Tonight\nthe lighthouse shone its last."
+say "Radio" "Thank you for all these years."
 face sora 0
 say sora_en "...I always wanted to come back.\nI just never found a reason."
 face akari 0
