@@ -212,12 +212,13 @@ def select_bg():
             v = math.sin(2 * math.pi * (t + x / 64)) + math.sin(2 * math.pi * (t - x / 96))
             c = mix((24, 40, 96), (56, 88, 152), (v + 2) / 4)
             cv.put(x, y, c)
-    # a sparkle on the crest of every 16-row tile, staggered across the row
+    # sparkles: two staggered rows in every 16-row tile, so the period stays 16
     for y in range(0, 240, 16):
-        for x in range(8 + (y // 16 % 2) * 16, 320, 32):
-            cv.put(x, y + 4, (200, 224, 248))
-            for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-                cv.put(x + dx, y + 4 + dy, (120, 160, 216))
+        for row, first in ((4, 8), (12, 24)):
+            for x in range(first, 320, 32):
+                cv.put(x, y + row, (200, 224, 248))
+                for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                    cv.put(x + dx, y + row + dy, (120, 160, 216))
     cv.save(out("SYS011.png"))
 
 
