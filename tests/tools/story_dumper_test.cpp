@@ -188,6 +188,27 @@ TEST(StoryDumper, TheDemoStoryRoundTrips) {
   EXPECT_EQ(dumped.find("raw"), std::string::npos);
 }
 
+TEST(StoryDumper, TheDocumentedExampleBuildsAndRoundTrips) {
+  Bytes doc = lmtest::readFile(lmtest::sourceDir() + "/docs/script.md");
+  std::string text(doc.begin(), doc.end());
+  size_t at = text.find("## A complete example");
+  ASSERT_NE(at, std::string::npos);
+  size_t begin = text.find("```\n", at);
+  ASSERT_NE(begin, std::string::npos);
+  begin += 4;
+  size_t end = text.find("```", begin);
+  std::string example = text.substr(begin, end - begin);
+  story::StoryFiles files;
+  std::string error;
+  ASSERT_TRUE(story::compileStory(example, files, &error)) << error;
+  EXPECT_TRUE(files.warnings.empty());
+  std::string dumped = roundTrip(example);
+  EXPECT_NE(dumped.find("choice \"まだいる\" \"もう帰る\""), std::string::npos) << dumped;
+  EXPECT_NE(dumped.find("image E002 drop"), std::string::npos);
+  EXPECT_NE(dumped.find("face 1 0"), std::string::npos);
+  EXPECT_NE(dumped.find("voice 012"), std::string::npos);
+}
+
 // ---- damaged data
 
 void writeIni(const std::string& dir, const std::string& body) {
