@@ -2,6 +2,7 @@
 // transitions and the face animation.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "game/Game.h"
 #include "shell/Key.h"
@@ -37,11 +38,10 @@ void Game::speakerName() {
     return;
   }
   st.num = n;
-  char charname[256];
-  std::snprintf(charname, sizeof charname, "%s%s%s", kOpenBracket, name, kCloseBracket);
+  const std::string charname = std::string(kOpenBracket) + name + kCloseBracket;
   ensureOpenWindow();
   text->clear();
-  text->println(charname);
+  text->println(charname.c_str());
   phase = 1;
 }
 
