@@ -39,7 +39,6 @@ void Pf1::draw(ZegDevice* zeg, int fadeLevel, int scrollX, int scrollY, int useM
   const int level = std::clamp(fadeLevel, 0, 255);
   unsigned char lut[256];
   for (int cl = 0; cl < 256; cl++) lut[cl] = fadeTable[cl][level];
-  const bool faded = level != 128;
 
   // Screen (x, y) shows image pixel ((scrollX + x) mod width, (scrollY + y) mod height);
   // each screen row is copied as spans that stop at the image's right edge.
@@ -54,18 +53,8 @@ void Pf1::draw(ZegDevice* zeg, int fadeLevel, int scrollX, int scrollY, int useM
       const size_t n = static_cast<size_t>(std::min(width - col, zeg->width - x));
       unsigned char* d = dst + 3 * static_cast<size_t>(x);
       const unsigned char* s = data.data() + 3 * (rowBase + col);
-      const signed char* m = mask.data() + rowBase + col;
-      if (useMask) {
-        if (faded)
-          pixelrows::fadeMasked(d, s, m, n, lut);
-        else
-          pixelrows::copyMasked(d, s, m, n);
-      } else {
-        if (faded)
-          pixelrows::fade(d, s, n, lut);
-        else
-          pixelrows::copy(d, s, n);
-      }
+      const signed char* m = useMask ? mask.data() + rowBase + col : nullptr;
+      pixelrows::drawRow(d, s, m, n, level, lut);
       x += static_cast<int>(n);
       col = 0;
     }
@@ -84,7 +73,7 @@ void Pf1::scrollX(ZegDevice* zeg, int scroll) {
   const size_t dstX = static_cast<size_t>(first - scroll);
   for (int y = 0; y < rows; y++) {
     const unsigned char* s = data.data() + 3 * (static_cast<size_t>(y) * width + static_cast<size_t>(first));
-    pixelrows::copy(screenRow(zeg, y) + 3 * dstX, s, n);
+    pixelrows::drawRow(screenRow(zeg, y) + 3 * dstX, s, nullptr, n, 128, nullptr);
   }
 }
 
@@ -102,10 +91,7 @@ void Pf1::scrollY(ZegDevice* zeg, int scroll, int fade) {
   for (long long row = first; row < last; row++) {
     unsigned char* d = screenRow(zeg, static_cast<int>(row - scroll));
     const unsigned char* s = data.data() + 3 * static_cast<size_t>(row) * width;
-    if (level == 128)
-      pixelrows::copy(d, s, n);
-    else
-      pixelrows::fade(d, s, n, lut);
+    pixelrows::drawRow(d, s, nullptr, n, level, lut);
   }
 }
 

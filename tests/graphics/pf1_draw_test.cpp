@@ -80,6 +80,34 @@ TEST_F(Screen, FadeLevelsGoThroughTheTable) {
   EXPECT_EQ(pf1test::at(zeg, 100, 50), Pattern::colour(100, 50));
 }
 
+TEST_F(Screen, EveryLevelAndByteMatchesTheFadeTable) {
+  // 256 x 3 picture: row 0 pixel x holds bytes (x, 255 - x, x ^ 0x5A); rows 1-2
+  // shuffle them; a scattered mask and an odd scroll make spans of many lengths.
+  Pattern p(256, 3, [](int x, int y) { return (x * 5 + y) % 3 != 0; });
+  for (int y = 0; y < 3; y++)
+    for (int x = 0; x < 256; x++) {
+      unsigned char* px = &p.data[3 * (y * 256 + x)];
+      px[0] = static_cast<unsigned char>((x * (y + 1)) & 0xFF);
+      px[1] = static_cast<unsigned char>(255 - x);
+      px[2] = static_cast<unsigned char>(x ^ 0x5A);
+    }
+  for (int level = 0; level < 256; level++)
+    for (int useMask : {0, 1}) {
+      pf1test::fill(zeg, grey);
+      p.draw(&zeg, level, 37, 1, useMask);
+      for (int y = 0; y < 240; y += 1)
+        for (int x = 0; x < 320; x++) {
+          int sx = (37 + x) % 256, sy = (1 + y) % 3;
+          size_t i = static_cast<size_t>(sy) * 256 + sx;
+          Rgb want = grey;
+          if (!useMask || p.mask[i])
+            want = {FadeLut::at(p.data[3 * i], level), FadeLut::at(p.data[3 * i + 1], level),
+                    FadeLut::at(p.data[3 * i + 2], level)};
+          ASSERT_EQ(pf1test::at(zeg, x, y), want) << "level " << level << " mask " << useMask << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST_F(Screen, ScrolledDrawWraps) {
   Pattern p(320, 240);
   p.draw(&zeg, 128, 0, 10, 0);
