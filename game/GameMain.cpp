@@ -1,5 +1,5 @@
 // The scenario interpreter: one step of Game::main.
-#include <cstring>
+#include <cstdio>
 
 #include "game/Game.h"
 #include "platform/Notice.h"
@@ -251,13 +251,15 @@ void Game::execute(Sound* se) {
       next = readByte() + 16;
       break;
     case 0x91:
-      g_step.wait = 0;
       next = readByte() + 41;
+      if (!eof) g_step.wait = 0;
       break;
-    case 0x93:
-      g_step.wait = readByte();
+    case 0x93: {
+      const int t = readByte();
+      if (!eof) g_step.wait = t;
       next = 20;
       break;
+    }
     default:
       chartError(op);
       return;
