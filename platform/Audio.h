@@ -47,7 +47,8 @@ class AudioBackend {
   virtual void close() = 0;
 };
 
-// Installs the back end the sound device opens (not owned; null = the null back end).
+// Installs the back end the sound device opens (not owned; null = the null
+// back end). It must outlive any output opened on it (until ZEPL_Trash).
 void setAudioBackend(AudioBackend* backend);
 // The installed back end, or the null one, which supports no format.
 AudioBackend* audioBackend();
