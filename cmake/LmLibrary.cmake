@@ -3,6 +3,8 @@
 # dependents configure while a subsystem is still being written.
 function(lm_library name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  # A program's entry point never goes into a library.
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
