@@ -60,7 +60,9 @@ Bytes readBackName(const Bytes& name) {
 
 class Parser {
  public:
-  Parser(Model& m, Diagnostics& d) : m_(m), d_(d) {}
+  Parser(Model& m, Diagnostics& d) : m_(m), d_(d) { registerHandlers(); }
+  Parser(const Parser&) = delete;  // the handlers hold `this`
+  Parser& operator=(const Parser&) = delete;
 
   void run(const std::string& text) {
     std::vector<std::string> lines = splitLines(text);
@@ -690,9 +692,8 @@ class Parser {
     m_.pieces.push_back(Piece{kind, 0, line_});
   }
 
-  void statement(const Tokens& t) {
-    using H = std::function<void(const Tokens&)>;
-    const std::map<std::string, H> handlers = {
+  void registerHandlers() {
+    handlers_ = {
         {"speaker", [&](const Tokens& x) { speaker(x); }},
         {"text", [&](const Tokens& x) { text(x); }},
         {"say", [&](const Tokens& x) { say(x); }},
@@ -736,8 +737,11 @@ class Parser {
         {"chart-table", [&](const Tokens& x) { table(x, Piece::ChartTable); }},
         {"link-table", [&](const Tokens& x) { table(x, Piece::LinkTable); }},
     };
-    auto it = handlers.find(t[0].text);
-    if (it == handlers.end()) {
+  }
+
+  void statement(const Tokens& t) {
+    auto it = handlers_.find(t[0].text);
+    if (it == handlers_.end()) {
       err("unknown instruction '" + t[0].text + "'");
       return;
     }
@@ -748,6 +752,7 @@ class Parser {
   Diagnostics& d_;
   int line_ = 0;
   std::map<std::string, int> aliases_;
+  std::map<std::string, std::function<void(const Tokens&)>> handlers_;
 };
 
 }  // namespace
