@@ -1,5 +1,7 @@
 #include "scenes/LmPlayer.h"
 
+#include <new>
+
 #include "game/Game.h"
 #include "scenes/Opening.h"
 #include "scenes/Select.h"
@@ -30,21 +32,22 @@ void LmPlayer::resetSceneStatics() {
   Game::resetStepState();
 }
 
+// A scene that cannot be allocated is tried again on the next step.
 int LmPlayer::main() {
   switch (phase) {
     case 0:
       phase = 1;
       break;
     case 1:
-      if (!opening) opening = std::make_unique<Opening>();
-      if (opening->main()) {
+      if (!opening) opening.reset(new (std::nothrow) Opening());
+      if (opening && opening->main()) {
         opening.reset();
         phase = 2;
       }
       break;
     case 2: {
-      if (!title) title = std::make_unique<Title>();
-      const int r = title->main(se.get());
+      if (!title) title.reset(new (std::nothrow) Title());
+      const int r = title ? title->main(se.get()) : 0;
       if (r) {
         title.reset();
         phase = (r == 1) ? 3 : 1;
@@ -52,15 +55,15 @@ int LmPlayer::main() {
       break;
     }
     case 3:
-      if (!select) select = std::make_unique<Select>();
-      if (select->main(se.get())) {
+      if (!select) select.reset(new (std::nothrow) Select());
+      if (select && select->main(se.get())) {
         select.reset();
         phase = 4;
       }
       break;
     case 4:
-      if (!game) game = std::make_unique<Game>();
-      game->main(se.get());
+      if (!game) game.reset(new (std::nothrow) Game());
+      if (game) game->main(se.get());
       break;
     default:
       break;

@@ -127,7 +127,6 @@ void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
       break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        if (presenter_) presenter_->repaint();
         events.paint();
       }
       break;

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "graphics/graphicDevice.h"
+#include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/Presenter.h"
 #include "shell/FileUtils.h"
@@ -136,18 +137,28 @@ TEST_F(FrameLoopTest, TheSystemBankMakesTheFirstStepResetTheDeadline) {
 }
 
 TEST_F(FrameLoopTest, AFailedFrameBufferQuitsWithZeroAndNoTimer) {
-  useFake();
-  loop.setDeviceFactory([] { return std::make_unique<ZegDevice>(0, 0, 24); });
-  loop.create();
-  EXPECT_TRUE(loop.quitPosted());
-  EXPECT_EQ(loop.exitCode(), 0);
-  EXPECT_FALSE(loop.timerRunning());
-  EXPECT_EQ(loop.machine(), nullptr);
-  EXPECT_EQ(loop.device(), nullptr);
-  EXPECT_TRUE(loop.inFrame()) << "ticks stay ignored";
-  at(5000);
-  EXPECT_EQ(counts.steps, 0);
-  EXPECT_EQ(presenter.presents(), 0);
+  platform::HeadlessAudio audio;
+  platform::setAudioBackend(&audio);
+  {
+    FrameLoop failing(clock);
+    failing.setMachineFactory([this] { return std::make_unique<FakeMachine>(counts); });
+    failing.setDeviceFactory([] { return std::make_unique<ZegDevice>(0, 0, 24); });
+    failing.create();
+    EXPECT_TRUE(failing.quitPosted());
+    EXPECT_EQ(failing.exitCode(), 0);
+    EXPECT_FALSE(failing.timerRunning());
+    EXPECT_EQ(failing.machine(), nullptr);
+    EXPECT_EQ(failing.device(), nullptr);
+    EXPECT_TRUE(failing.inFrame()) << "ticks stay ignored";
+    clock.set(5000);
+    failing.tick();
+    EXPECT_EQ(counts.steps, 0);
+    EXPECT_EQ(presenter.presents(), 0);
+    EXPECT_TRUE(audio.isOpen()) << "the sound library started before the frame buffer";
+  }
+  // Leaving the run still shuts the sound library down.
+  EXPECT_FALSE(audio.isOpen());
+  platform::setAudioBackend(nullptr);
 }
 
 TEST_F(FrameLoopTest, TickCounterWrapNeitherStallsNorBursts) {
