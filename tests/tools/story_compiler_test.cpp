@@ -103,6 +103,16 @@ TEST(StoryCompiler, EncodesEveryInstructionForm) {
   for (const auto& c : cases) EXPECT_EQ(chartBytes(std::string(c.line) + "\n"), c.bytes) << c.line;
 }
 
+TEST(StoryCompiler, LinesOfStringsContinueTheMessage) {
+  EXPECT_EQ(chartBytes("say 1 \"ab\\n\"\n    \"cd\" \"e\"\n\n  # note\n  \"f\"\nnop\n"),
+            (Bytes{0x80, 1, 0x81, 'a', 'b', 0x5C, 'n', 'c', 'd', 'e', 'f', 0, 0x89}));
+  EXPECT_EQ(chartBytes("text \"a\"\n\"b\"\n"), (Bytes{0x81, 'a', 'b', 0}));
+  std::string e = compileError("chart a\n  nop\n  \"stray\"\n");
+  EXPECT_NE(e.find("script.txt:3: a line starts with a keyword"), std::string::npos) << e;
+  e = compileError("chart a\n  text \"" + std::string(200, 'x') + "\"\n  \"" + std::string(60, 'x') + "\"\n");
+  EXPECT_NE(e.find("script.txt:3: a message line is 260 bytes"), std::string::npos) << e;
+}
+
 TEST(StoryCompiler, CharacterAliasesNameSpeakersAndFaces) {
   Bytes got = chartBytes("say ken \"x\"\nface ken 4\n", "character 1 aiko \"A\"\ncharacter 2 ken \"K\"\n");
   EXPECT_EQ(got, (Bytes{0x80, 2, 0x81, 'x', 0, 0x8C, 2, 5}));

@@ -76,8 +76,14 @@ class Parser {
           continue;
         }
         if (t.empty()) continue;
+        if (t[0].kind == Token::String && pass == 1 && open_) {
+          continueMessage(t);
+          continue;
+        }
         if (t[0].kind != Token::Word) {
-          if (pass == 1) d_.error(line_, "a line starts with a keyword, not '" + t[0].text + "'");
+          if (pass == 1)
+            d_.error(line_, "a line starts with a keyword (or continues a message with strings), not '" +
+                                t[0].text + "'");
           continue;
         }
         bool early = t[0].text == "character" || t[0].text == "ini";
@@ -279,9 +285,46 @@ class Parser {
     if (count(t, 1, 1, "speaker NUMBER|ALIAS|\"Name\"") && speakerInstr(t[1], in)) emit(in);
   }
 
+  // Emits a message that following lines of strings may extend.
+  void emitMessage(const Instr& in) {
+    Block* b = block();
+    if (!b) return;
+    size_t at = b->bytes.size();
+    emit(in);
+    if (b->bytes.size() == at) return;
+    open_ = true;
+    openMsg_ = in;
+    openAt_ = at;
+  }
+
+  void continueMessage(const Tokens& t) {
+    Instr grown = openMsg_;
+    for (const auto& tok : t) {
+      Bytes b;
+      if (!str(tok, b, "message")) {
+        open_ = false;
+        return;
+      }
+      grown.strings[0].insert(grown.strings[0].end(), b.begin(), b.end());
+    }
+    std::string e = checkInstr(grown, characterCount());
+    if (!e.empty()) {
+      err(e);
+      open_ = false;
+      return;
+    }
+    std::string w = warnInstr(grown);
+    if (!w.empty() && warnInstr(openMsg_).empty()) d_.warning(line_, w);
+    Block& b = m_.blocks.back();
+    b.bytes.resize(openAt_);
+    Bytes bytes = encodeInstr(grown);
+    b.bytes.insert(b.bytes.end(), bytes.begin(), bytes.end());
+    openMsg_ = grown;
+  }
+
   void text(const Tokens& t) {
     Instr in;
-    if (messageInstr(t, 1, in)) emit(in);
+    if (messageInstr(t, 1, in)) emitMessage(in);
   }
 
   void say(const Tokens& t) {
@@ -292,7 +335,7 @@ class Parser {
     Instr who, what;
     if (speakerInstr(t[1], who) && messageInstr(t, 2, what)) {
       emit(who);
-      emit(what);
+      emitMessage(what);
     }
   }
 
@@ -740,6 +783,7 @@ class Parser {
   }
 
   void statement(const Tokens& t) {
+    open_ = false;
     auto it = handlers_.find(t[0].text);
     if (it == handlers_.end()) {
       err("unknown instruction '" + t[0].text + "'");
@@ -753,6 +797,10 @@ class Parser {
   int line_ = 0;
   std::map<std::string, int> aliases_;
   std::map<std::string, std::function<void(const Tokens&)>> handlers_;
+  // The message just written, while lines of strings may still extend it.
+  bool open_ = false;
+  Instr openMsg_;
+  size_t openAt_ = 0;
 };
 
 }  // namespace
