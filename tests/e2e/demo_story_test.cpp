@@ -303,6 +303,16 @@ TEST_F(DemoStory, EveryReferencedFileExistsAndLoads) {
   Pf1 select(0, "SYS020.PF1");
   ASSERT_FALSE(select.empty());
   EXPECT_GT(std::count(select.mask.begin(), select.mask.end(), 0), 320 * 100) << "the foreground must let the sea show";
+  // The select background scrolls through offsets 0..255 and then jumps back
+  // to 0: a picture that repeats every 16 rows shows no seam at either wrap.
+  Pf1 sea(0, "SYS011.PF1");
+  ASSERT_EQ(sea.data.size(), 320u * 240 * 3);
+  const size_t row = 320 * 3;
+  int seams = 0;
+  for (size_t y = 0; y < 240; ++y)
+    seams += !std::equal(sea.data.begin() + y * row, sea.data.begin() + (y + 1) * row,
+                         sea.data.begin() + ((y + 16) % 240) * row);
+  EXPECT_EQ(seams, 0);
 }
 
 // Frames of the Japanese route: the text window with its text, the two faces
