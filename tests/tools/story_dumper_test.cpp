@@ -161,6 +161,9 @@ TEST(StoryDumper, RoundTripsOddLayouts) {
       "chart z = 0 -> x 3\n  choice \"a\" \"b\"\n  branch\n"
       "chart x = 2 -> 3\n  jump\n"
       "entry 3 = z\n");
+  // INI values written in forms the reader wraps (4294967295 reads as -1).
+  roundTrip("ini MAX 4294967295\nini ADDRESS -5\nini START -1\nini CHAR 4294967295\nchart a\n  nop\n");
+  roundTrip("ini LINK 0\nini NAME 3\nchart a = 3\n  flash\n");
   // Only data, no tables.
   roundTrip("layout raw\nini CHART 4\nini MAX 1\ndata\n  raw 0 0 0 8 0x81 0x00\n");
   roundTrip("max 0\n");

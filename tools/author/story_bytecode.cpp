@@ -208,6 +208,11 @@ const char* const kModeNames[] = {"cut",        "rise", "drop",   "slide-right",
 const char* const kFadeNames[] = {"out", "in", "white", "from-white"};
 }  // namespace
 
+int characterLimit(long long charValue) {
+  int32_t wrapped = static_cast<int32_t>(static_cast<uint32_t>(charValue));
+  return wrapped < 0 ? 0 : wrapped > 255 ? 255 : wrapped;
+}
+
 const char* imageModeName(int mode) {
   return mode >= 0 && mode <= kImageModeMax ? kModeNames[mode] : nullptr;
 }

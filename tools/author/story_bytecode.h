@@ -71,6 +71,10 @@ std::string checkInstr(const Instr& in, int characters);
 // Things that work but are probably not meant (text clipped by the window).
 std::string warnInstr(const Instr& in);
 
+// How many default names a speaker number may refer to for a "CHAR" value
+// (the INI reader wraps it to 32 bits; more than 254 names are never needed).
+int characterLimit(long long charValue);
+
 // Names of the image transition modes (0..8) and fades (0..3).
 const char* imageModeName(int mode);
 int imageModeByName(const std::string& name);  // -1 when unknown

@@ -17,6 +17,7 @@
 #include "platform/Ini.h"
 #include "tools/author/story_bytecode.h"
 #include "tools/author/story_compiler.h"
+#include "tools/author/story_lexer.h"
 #include "tools/author/story_model.h"
 #include "tools/author/story_render.h"
 
@@ -124,6 +125,8 @@ bool canonicalNames(const Bytes& file, long long count, long long offset, std::v
     if (pos + 2 > file.size() || file[pos] != '\r' || file[pos + 1] != '\n') return false;
     pos += 2;
     if (name.size() > kNameMax) return false;
+    for (uint8_t c : name)
+      if (c == 0) return false;
     names.push_back(name);
   }
   return pos == file.size();
@@ -163,10 +166,54 @@ std::vector<Bytes> playerNames(const Bytes& file, long long count, long long off
   return names;
 }
 
+// Whether `script` compiles to these files.
+bool reproduces(const std::string& script, const Bytes& event, const Bytes* startup, std::string* why) {
+  StoryFiles files;
+  std::string error;
+  if (!compileStory(script, files, &error, "dump")) {
+    *why = "the readable form does not compile (" + error.substr(0, error.find('\n')) + ")";
+    return false;
+  }
+  if (files.event != event || (startup && files.startup != *startup)) {
+    *why = "the readable form does not give the same bytes";
+    return false;
+  }
+  return true;
+}
+
+// 'ini' lines for the table keys whose text the compiler would write
+// differently (another spelling of the value, such as -1 for 4294967295).
+std::string iniFixups(const std::string& script, const std::string& iniPath) {
+  StoryFiles files;
+  if (!compileStory(script, files, nullptr)) return "";
+  std::string extra;
+  for (const char* key : {"CHART", "LINK", "MAX", "ADDRESS", "START", "CHAR", "NAME"}) {
+    char buf[64];
+    platform::getProfileString(kSection, key, kAbsent, buf, sizeof buf, iniPath.c_str());
+    std::string original = buf;
+    long long v;
+    if (original == kAbsent || !parseNumber(original, v) || v < -2147483648LL) continue;
+    std::string line = std::string("\r\n") + key + "=";
+    size_t at = files.ini.find(line);
+    if (at == std::string::npos) continue;
+    at += line.size();
+    std::string written = files.ini.substr(at, files.ini.find('\r', at) - at);
+    if (written != original) extra += std::string("ini ") + key + " " + original + "\n";
+  }
+  return extra;
+}
+
 class Dumper {
  public:
   Dumper(const IniValues& ini, const Bytes& event, const Bytes* startup, std::ostringstream& out)
       : ini_(ini), ev_(event), startup_(startup), out_(out) {}
+
+  // Everything as raw bytes, whatever the tables look like.
+  void runRaw(const std::string& why) {
+    forceRaw_ = true;
+    header();
+    rawLayout(why);
+  }
 
   void run() {
     header();
@@ -179,7 +226,7 @@ class Dumper {
   }
 
  private:
-  int characters() const { return static_cast<int>(std::clamp<long long>(ini_.characters, 0, 255)); }
+  int characters() const { return characterLimit(ini_.characters); }
 
   void header() {
     for (int i = 0; i < 5; ++i) {
@@ -198,7 +245,7 @@ class Dumper {
 
   void names() {
     std::vector<Bytes> names;
-    if (startup_ && canonicalNames(*startup_, ini_.characters, ini_.name, names)) {
+    if (startup_ && !forceRaw_ && canonicalNames(*startup_, ini_.characters, ini_.name, names)) {
       for (size_t i = 0; i < names.size(); ++i)
         out_ << "character " << i + 1 << " " << renderLiteral(names[i], false) << "\n";
       return;
@@ -430,6 +477,7 @@ class Dumper {
     }
   }
 
+  bool forceRaw_ = false;
   const IniValues& ini_;
   const Bytes& ev_;
   const Bytes* startup_;
@@ -458,9 +506,21 @@ bool dumpStory(const std::string& dataDir, std::string& scriptOut, std::string* 
     return false;
   }
   bool haveStartup = readDataFile(dataDir, ini, "ASTARTUP.BIN", startup);
+  const Bytes* start = haveStartup ? &startup : nullptr;
+  std::string title = "# Story dumped from " + dataDir + " by lmtool story dump.\n";
   std::ostringstream out;
-  out << "# Story dumped from " << dataDir << " by lmtool story dump.\n";
-  Dumper(ini, event, haveStartup ? &startup : nullptr, out).run();
+  out << title;
+  Dumper(ini, event, start, out).run();
   scriptOut = out.str();
+  // The dump must rebuild the files; should the readable form ever fail to,
+  // the bytes are kept as they are instead.
+  std::string why;
+  if (!reproduces(scriptOut, event, start, &why)) {
+    std::ostringstream raw;
+    raw << title;
+    Dumper(ini, event, start, raw).runRaw(why);
+    scriptOut = raw.str();
+  }
+  scriptOut += iniFixups(scriptOut, ini.path);
   return true;
 }

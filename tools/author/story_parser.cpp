@@ -204,7 +204,7 @@ class Parser {
 
   int characterCount() const {
     auto it = m_.ini.find("CHAR");
-    if (it != m_.ini.end()) return static_cast<int>(std::clamp<long long>(it->second, 0, 255));
+    if (it != m_.ini.end()) return characterLimit(it->second);
     return static_cast<int>(m_.characters.size());
   }
 
