@@ -22,7 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string dataDir() { return binaryDir() + "/demo-data"; }
+// The build tree: LM_BINARY_DIR, or else the folder above this test program
+// (tests/test_e2e), so the test also runs when started by hand.
+std::string buildDir() {
+  const char* env = std::getenv("LM_BINARY_DIR");
+  if (env && *env) return env;
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? binaryDir() : self.parent_path().parent_path().string();
+}
+std::string player() { return buildDir() + "/lmplayer"; }
+std::string dataDir() { return buildDir() + "/demo-data"; }
 std::string artDir() { return sourceDir() + "/demo/art"; }
 
 // ---- the trace: "STEP SCENE [phase P chart C]" per logic step
@@ -118,7 +128,7 @@ Played playRoute(const std::vector<int>& answers, const std::string& cwd, const 
   size_t answered = 0;
   Played p;
   for (int attempt = 0; attempt < 8; ++attempt) {
-    PlayerResult r = runPlayer("--data '" + dataDir() + "' --headless --steps " + std::to_string(kLimit) +
+    PlayerResult r = runProgram(player(), "--data '" + dataDir() + "' --headless --steps " + std::to_string(kLimit) +
                                    " --trace '" + cwd + "/trace.txt' --input " + keys.list() + " " + extra,
                                cwd);
     p.trace = readTrace(cwd + "/trace.txt");
@@ -207,7 +217,7 @@ uint32_t be32(const Bytes& b, size_t at) {
 class DemoStory : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fileExists(playerPath())) << "lmplayer is not built";
+    ASSERT_TRUE(fileExists(player())) << "lmplayer is not built";
     ASSERT_TRUE(fileExists(dataDir() + "/kirune.ini")) << "demo-data is not built (target demo_data)";
   }
   ScratchDir dir;
@@ -333,7 +343,7 @@ TEST_F(DemoStory, FramesShowWindowFacesAndTransitions) {
   for (auto [step, name] : std::vector<std::pair<long, const char*>>{
            {narration, "text"}, {akari, "akari"}, {sora, "sora"}, {slide, "slide"}, {pan, "pan"}})
     shots += " --shot " + std::to_string(step) + ":" + dir.path() + "/" + name + ".png";
-  PlayerResult r = runPlayer("--data '" + dataDir() + "' --headless --steps " + std::to_string(pan + 1) +
+  PlayerResult r = runProgram(player(), "--data '" + dataDir() + "' --headless --steps " + std::to_string(pan + 1) +
                                  " --input " + p.keys + shots,
                              dir.path());
   ASSERT_EQ(r.code, 0) << r.err;
