@@ -22,8 +22,10 @@ function(lm_test_dir dir)
   if(srcs)
     add_executable(test_${dir} ${srcs})
     target_link_libraries(test_${dir} PRIVATE lm_testsupport ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+    # The source and build trees are compiled into lm_testsupport; tests never
+    # open a real window or audio device.
     gtest_discover_tests(test_${dir} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-      PROPERTIES ENVIRONMENT "LM_SOURCE_DIR=${CMAKE_SOURCE_DIR};LM_BINARY_DIR=${CMAKE_BINARY_DIR};SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+      PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy"
       DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

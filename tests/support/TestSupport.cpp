@@ -64,7 +64,7 @@ static std::string env(const char* name, const char* fallback) {
   return v ? v : fallback;
 }
 
-std::string sourceDir() { return env("LM_SOURCE_DIR", "."); }
-std::string binaryDir() { return env("LM_BINARY_DIR", "."); }
+std::string sourceDir() { return env("LM_SOURCE_DIR", LM_DEFAULT_SOURCE_DIR); }
+std::string binaryDir() { return env("LM_BINARY_DIR", LM_DEFAULT_BINARY_DIR); }
 
 }  // namespace lmtest
