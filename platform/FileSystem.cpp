@@ -69,6 +69,15 @@ std::string resolveCase(const std::string& path) {
   return resolved;
 }
 
+// Data files are plain files. A directory (what an empty or cut name joins
+// to) or a device opens, but has no meaningful size and reads that fail or
+// never end; such a path counts as missing.
+FILE* openRegular(const std::string& path, const char* mode) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return nullptr;
+  return std::fopen(path.c_str(), mode);
+}
+
 }  // namespace
 
 std::string toHostPath(const char* name) {
@@ -90,10 +99,10 @@ FILE* openFile(const char* name, const char* mode) {
   if (!name || !mode) return nullptr;
   std::string path = toHostPath(name);
   if (path.empty()) return nullptr;
-  if (FILE* fp = std::fopen(path.c_str(), mode)) return fp;
+  if (FILE* fp = openRegular(path, mode)) return fp;
   std::string resolved = resolveCase(path);
   if (resolved.empty() || resolved == path) return nullptr;
-  return std::fopen(resolved.c_str(), mode);
+  return openRegular(resolved, mode);
 }
 
 }  // namespace platform
