@@ -146,6 +146,12 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
     } else if (arg == "--input") {
       if (!needValue()) return false;
       if (!parseInputList(value, o.input, error)) return false;
+    } else if (arg == "--input-repeat") {
+      if (!needValue()) return false;
+      if (!parseCount(value, o.inputRepeat)) {
+        error = "--input-repeat: expected a positive whole number, got '" + value + "'";
+        return false;
+      }
     } else if (arg == "--shot") {
       if (!needValue()) return false;
       ShotRequest shot{0, ""};
@@ -185,6 +191,15 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
     out = o;
     return true;
   }
+  if (o.inputRepeat > 0) {
+    // A press on the period's last step may release on the first step after it.
+    for (const InputEvent& e : o.input)
+      if (e.step > o.inputRepeat + 1) {
+        error = "--input-repeat: the input list reaches step " + std::to_string(e.step) +
+                ", past the period of " + std::to_string(o.inputRepeat) + " steps";
+        return false;
+      }
+  }
   if (o.headless && o.steps == 0) {
     error = "--headless needs --steps N";
     return false;
@@ -207,6 +222,7 @@ std::string usageText() {
          "  --input LIST       keys fed before steps: S:KEY (press at S, release at S+1),\n"
          "                     S:KEY+ (press), S:KEY- (release), comma-separated; keys: up down\n"
          "                     left right enter space escape kp8 kp2 kp6 kp4\n"
+         "  --input-repeat N   start the --input list again every N steps (for long runs)\n"
          "  --shot S:FILE      save the frame drawn after step S as a PNG (repeatable)\n"
          "  --audio-out FILE   with --headless: record the audio output as a 44100 Hz 16-bit stereo WAV\n"
          "  --trace FILE       write one line per logic step: step, scene, and in the story its\n"

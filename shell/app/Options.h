@@ -23,6 +23,7 @@ struct Options {
   bool headless = false;
   long steps = 0;  // 0: run until the window closes
   std::vector<InputEvent> input;  // in step order; at one step, in the order given
+  long inputRepeat = 0;           // > 0: the input list starts again every inputRepeat steps
   std::vector<ShotRequest> shots;
   std::string audioOut;  // headless only: WAV of everything played
   std::string trace;     // one line per logic step

@@ -57,9 +57,18 @@ void Session::attach(FrameLoop& loop) {
 
 void Session::beforeStep(FrameLoop& loop, long step) {
   const auto& input = options_.input;
-  while (nextInput_ < input.size() && input[nextInput_].step <= step) {
-    keyAction(input[nextInput_].vk, input[nextInput_].down ? 1 : 0);
-    ++nextInput_;
+  for (;;) {
+    if (nextInput_ < input.size() && inputBase_ + input[nextInput_].step <= step) {
+      keyAction(input[nextInput_].vk, input[nextInput_].down ? 1 : 0);
+      ++nextInput_;
+    } else if (options_.inputRepeat > 0 && !input.empty() && nextInput_ == input.size() &&
+               inputBase_ + options_.inputRepeat < step) {
+      // The whole list has run: start its next repetition.
+      inputBase_ += options_.inputRepeat;
+      nextInput_ = 0;
+    } else {
+      break;
+    }
   }
   LmPlayer* player = playerOf(loop);
   sceneAtStart_ = player ? player->phase : -1;

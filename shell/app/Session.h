@@ -41,6 +41,7 @@ class Session {
 
   const Options& options_;
   size_t nextInput_ = 0;
+  long inputBase_ = 0;  // steps added to the input list's steps in its current repetition
   long lastDrawn_ = 0;
   int sceneAtStart_ = 0;
   struct FileCloser {

@@ -114,6 +114,31 @@ TEST_F(SessionTest, KeysArriveJustBeforeTheirStepAndTheLimitStopsTheLoop) {
   EXPECT_EQ(text, joined);
 }
 
+TEST_F(SessionTest, AnInputListRepeatsEveryPeriod) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--steps", "9", "--input", "1:enter,3:up", "--input-repeat", "3"}, o, error)) << error;
+  std::vector<int> seen;
+  {
+    app::Session session(o);
+    app::FrameLoop loop(clock);
+    session.attach(loop);
+    loop.create();
+    while (!loop.quitPosted()) {
+      clock.advance(5);
+      long before = loop.steps();
+      loop.tick();
+      if (loop.steps() != before) seen.push_back(KeyStatus());
+      if (loop.stopRequested()) loop.close();
+    }
+  }
+  // Up pressed on a period's last step is released as the next period's Enter goes down.
+  EXPECT_EQ(seen, (std::vector<int>{KEY_DECIDE, 0, KEY_UP, KEY_DECIDE, 0, KEY_UP, KEY_DECIDE, 0, KEY_UP}));
+  EXPECT_FALSE(parse({"--input", "5:enter", "--input-repeat", "3"}, o, error));
+  EXPECT_NE(error.find("--input-repeat"), std::string::npos);
+  EXPECT_FALSE(parse({"--input-repeat", "0"}, o, error));
+}
+
 TEST_F(SessionTest, TraceLineOfTheStory) {
   LmPlayer p;
   EXPECT_EQ(app::traceLine(3, 1, p), "3 opening");
