@@ -23,6 +23,7 @@ character 4 sora_en "Sora"
 # ---------------------------------------------------------------- language
 chart lang -> ja_arrive en_arrive
 image E000 cut
+fade in
 window open
 text "言語を選んでください。\nChoose a language."
 choice "日本語　" "English"
@@ -356,11 +357,11 @@ text "\cBut the people of Kirune still\nremember the last night of the old\nligh
 jump
 
 # ================================================================ both
-# The closing card. This chart comes last in EVENT.BIN: the story stops
-# when the interpreter runs off its end.
-chart fin
+# The closing card, then the story starts again at the language choice.
+chart fin -> lang
 window close
 image E007 drop
 wait 240
 fade out
 image remove
+jump
