@@ -7,6 +7,7 @@
 
 #include "tools/author/bank_audio.h"
 #include "tools/author/bank_file.h"
+#include "tools/author/file_output.h"
 
 namespace author {
 
@@ -32,26 +33,6 @@ bool readAll(const std::string& path, std::vector<unsigned char>& bytes, std::st
   return true;
 }
 
-// Writes under a temporary name and renames, so `path` is never half written.
-bool writeAll(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
-  const std::string temp = path + ".part";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(temp.c_str());
-      error = "cannot write " + path;
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
 
 bool readBank(const std::string& in, std::vector<Clip>& clips, std::string& error) {
   std::vector<unsigned char> bytes;
@@ -80,7 +61,7 @@ bool bankPack(const std::string& out, int rate, const std::vector<std::string>& 
   std::vector<Clip> clips(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i)
     if (!readClip(inputs[i], rate, clips[i], error)) return false;
-  return writeAll(out, encodeBank(clips), error);
+  return writeFileAtomic(out, encodeBank(clips), error);
 }
 
 bool bankUnpack(const std::string& in, const std::string& outDir, int rate, std::vector<std::string>* written,

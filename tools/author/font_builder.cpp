@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "tools/author/file_output.h"
+
 namespace author {
 
 namespace {
@@ -89,20 +91,7 @@ bool buildFont(const FontSources& sources, std::vector<unsigned char>& out, std:
 bool writeFont(const FontSources& sources, const std::string& path, std::string& error) {
   std::vector<unsigned char> bytes;
   if (!buildFont(sources, bytes, error)) return false;
-  const std::string tmp = path + ".tmp";
-  FILE* fp = std::fopen(tmp.c_str(), "wb");
-  if (!fp) {
-    error = "cannot create " + path;
-    return false;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-  ok = (std::fclose(fp) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
+  return writeFileAtomic(path, bytes, error);
 }
 
 }  // namespace author

@@ -7,6 +7,7 @@
 
 #include "graphics/Pf1.h"
 #include "platform/Png.h"
+#include "tools/author/file_output.h"
 #include "tools/author/pf1_codec.h"
 
 namespace author {
@@ -32,23 +33,6 @@ bool readBytes(const std::string& path, std::vector<unsigned char>& out, std::st
   return true;
 }
 
-// Written under a temporary name and renamed, so no half-written file is left.
-bool writeBytes(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
-  const std::string tmp = path + ".tmp";
-  FILE* fp = std::fopen(tmp.c_str(), "wb");
-  if (!fp) {
-    error = "cannot create " + path;
-    return false;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-  ok = (std::fclose(fp) == 0) && ok;
-  if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -86,7 +70,7 @@ bool pf1Encode(const std::string& out, const std::vector<std::string>& inputs, s
     }
     blocks.push_back(pf1Words(rgba.data(), static_cast<size_t>(w) * h));
   }
-  return writeBytes(out, encodePf1(width, height, blocks), error);
+  return writeFileAtomic(out, encodePf1(width, height, blocks), error);
 }
 
 bool pf1Decode(const std::string& in, const std::string& out, int block, std::string& error) {
