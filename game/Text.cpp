@@ -1,9 +1,9 @@
 // The three-line message window: animation, line buffers and drawing.
 #include "game/Text.h"
 
-#include <array>
 #include <cstring>
 
+#include "game/ScreenRow.h"
 #include "graphics/graphicDevice.h"
 
 Text::Text() {
@@ -79,69 +79,6 @@ void Text::clear() {
   for (char* d : data) d[0] = '\0';
 }
 
-namespace {
-
-// Writes into one screen row, clipped to the frame buffer.
-class RowPainter {
- public:
-  RowPainter(ZegDevice* zeg, int y)
-      : p(y >= 0 && y < zeg->height ? zeg->videoMemory + static_cast<long>(y) * zeg->bytesPerLine : nullptr),
-        w(zeg->width) {}
-
-  // Pixels x0..x1 (inclusive) become colour c (bytes blue, green, red).
-  void solid(int x0, int x1, const unsigned char* c) const {
-    if (!clip(x0, x1)) return;
-    for (unsigned char* q = p + x0 * 3; x0 <= x1; ++x0, q += 3) {
-      q[0] = c[0];
-      q[1] = c[1];
-      q[2] = c[2];
-    }
-  }
-
-  // Pixels x0..x1 keep a sixteenth of each byte, lifted into the panel colour:
-  // b' = high[b / 16], g' = low[g / 16], r' = low[r / 16].
-  void tint(int x0, int x1, const unsigned char* low, const unsigned char* high) const {
-    if (!clip(x0, x1)) return;
-    for (unsigned char* q = p + x0 * 3; x0 <= x1; ++x0, q += 3) {
-      q[0] = high[q[0] >> 4];
-      q[1] = low[q[1] >> 4];
-      q[2] = low[q[2] >> 4];
-    }
-  }
-
-  // The same tint where the tables are the identity (the normal level):
-  // b' = b / 16 + 240, g' = g / 16 + 64, r' = r / 16 + 64, sixteen pixels
-  // (48 bytes, a whole number of blue-green-red triples) per block.
-  void tintPlain(int x0, int x1) const {
-    if (!clip(x0, x1)) return;
-    static const auto add = [] {
-      std::array<unsigned char, 48> a{};
-      for (size_t i = 0; i < a.size(); ++i) a[i] = i % 3 == 0 ? 240 : 64;
-      return a;
-    }();
-    unsigned char* q = p + x0 * 3;
-    int n = x1 - x0 + 1;
-    for (; n >= 16; n -= 16, q += 48)
-      for (int j = 0; j < 48; ++j) q[j] = static_cast<unsigned char>((q[j] >> 4) + add[static_cast<size_t>(j)]);
-    for (; n > 0; --n, q += 3) {
-      q[0] = static_cast<unsigned char>((q[0] >> 4) + 240);
-      q[1] = static_cast<unsigned char>((q[1] >> 4) + 64);
-      q[2] = static_cast<unsigned char>((q[2] >> 4) + 64);
-    }
-  }
-
- private:
-  bool clip(int& x0, int& x1) const {
-    if (!p) return false;
-    if (x0 < 0) x0 = 0;
-    if (x1 > w - 1) x1 = w - 1;
-    return x0 <= x1;
-  }
-  unsigned char* p;
-  int w;
-};
-
-}  // namespace
 
 // The frame is painted in row pairs from the outside in (pattern k on rows
 // top + k and bottom - k), then the body rows between them.
@@ -161,7 +98,7 @@ void Text::draw(ZegDevice* zeg, int fade) {
   const int top = 188 - height, bot = 197 + height;
 
   auto pattern = [&](int k, int y) {
-    const RowPainter r(zeg, y);
+    const ScreenRow r(zeg, y);
     switch (k) {
       case 0:
         r.solid(L + 2, R - 2, A);
@@ -188,7 +125,7 @@ void Text::draw(ZegDevice* zeg, int fade) {
         r.solid(L, L, A);
         r.solid(L + 1, L + 2, B);
         r.solid(L + 3, L + edge, A);
-        if (plain) r.tintPlain(L + edge + 1, R - edge - 1);
+        if (plain) r.blend(L + edge + 1, R - edge - 1, 64, 64, 240);
         else r.tint(L + edge + 1, R - edge - 1, low, high);
         r.solid(R - edge, R - 3, A);
         r.solid(R - 2, R - 1, B);
