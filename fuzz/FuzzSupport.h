@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the fuzz targets: a private working directory that is
 // removed at exit, whole-file writes, and seed writing.
+#include <sanitizer/common_interface_defs.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -23,13 +24,15 @@ inline void removeDir(const std::string& dir) {
 }
 
 // A fresh directory under /tmp, made once per process and removed when the
-// process exits normally.
+// process exits normally or a sanitizer reports (a libFuzzer crash exit
+// skips exit handlers).
 inline const char* workDir() {
   // A plain array: it must still be there when the exit handler runs.
   static char name[] = "/tmp/lm-fuzz-XXXXXX";
   static const bool made = [] {
     if (!mkdtemp(name)) std::abort();
     std::atexit([] { removeDir(name); });
+    __sanitizer_set_death_callback([] { removeDir(name); });
     return true;
   }();
   (void)made;

@@ -23,6 +23,7 @@ bool staysInside(const std::string& dataDir, const std::string& outDir) {
 
 [[noreturn]] void fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "fuzz_story: %s\n%s\n", what, detail.c_str());
+  fuzz::removeDir(fuzz::workDir());
   std::abort();
 }
 
