@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include <CLI/CLI.hpp>
+
 #include "shell/Key.h"
 
 namespace app {
@@ -46,6 +48,19 @@ bool splitStep(const std::string& item, long& step, std::string& rest) {
   if (colon == std::string::npos) return false;
   rest = item.substr(colon + 1);
   return parseCount(item.substr(0, colon), step);
+}
+
+// A positive count for `option`, or a validation error naming it.
+long countValue(const char* option, const std::string& text) {
+  long v = 0;
+  if (!parseCount(text, v))
+    throw CLI::ValidationError(option, "expected a positive whole number, got '" + text + "'");
+  return v;
+}
+
+std::string fileValue(const char* option, const std::string& text) {
+  if (text.empty()) throw CLI::ValidationError(option, "empty file name");
+  return text;
 }
 
 }  // namespace
@@ -92,146 +107,134 @@ bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::
   return true;
 }
 
-bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {
-  Options o;
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string arg = args[i];
-    std::string value;
-    bool hasValue = false;
-    if (arg.rfind("--", 0) == 0) {
-      size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        value = arg.substr(eq + 1);
-        arg = arg.substr(0, eq);
-        hasValue = true;
-      }
-    }
-    auto needValue = [&]() -> bool {
-      if (hasValue) return true;
-      if (i + 1 >= args.size()) {
-        error = arg + ": missing value";
-        return false;
-      }
-      value = args[++i];
-      return true;
-    };
-    auto noValue = [&]() -> bool {
-      if (!hasValue) return true;
-      error = arg + ": takes no value";
-      return false;
-    };
+namespace {
 
-    if (arg == "--help" || arg == "-h") {
-      if (!noValue()) return false;
-      o.help = true;
-    } else if (arg == "--version") {
-      if (!noValue()) return false;
-      o.version = true;
-    } else if (arg == "--headless") {
-      if (!noValue()) return false;
-      o.headless = true;
-    } else if (arg == "--data") {
-      if (!needValue()) return false;
-      if (value.empty()) {
-        error = "--data: empty directory name";
-        return false;
-      }
-      o.dataDir = value;
-    } else if (arg == "--steps") {
-      if (!needValue()) return false;
-      if (!parseCount(value, o.steps)) {
-        error = "--steps: expected a positive whole number, got '" + value + "'";
-        return false;
-      }
-    } else if (arg == "--input") {
-      if (!needValue()) return false;
-      if (!parseInputList(value, o.input, error)) return false;
-    } else if (arg == "--input-repeat") {
-      if (!needValue()) return false;
-      if (!parseCount(value, o.inputRepeat)) {
-        error = "--input-repeat: expected a positive whole number, got '" + value + "'";
-        return false;
-      }
-    } else if (arg == "--shot") {
-      if (!needValue()) return false;
-      ShotRequest shot{0, ""};
-      if (!splitStep(value, shot.step, shot.file) || shot.file.empty()) {
-        error = "--shot: expected STEP:FILE, got '" + value + "'";
-        return false;
-      }
-      o.shots.push_back(shot);
-    } else if (arg == "--audio-out") {
-      if (!needValue()) return false;
-      if (value.empty()) {
-        error = "--audio-out: empty file name";
-        return false;
-      }
-      o.audioOut = value;
-    } else if (arg == "--trace") {
-      if (!needValue()) return false;
-      if (value.empty()) {
-        error = "--trace: empty file name";
-        return false;
-      }
-      o.trace = value;
-    } else if (arg == "--scale") {
-      if (!needValue()) return false;
-      long scale = 0;
-      if (!parseCount(value, scale) || scale > 8) {
-        error = "--scale: expected a whole number from 1 to 8, got '" + value + "'";
-        return false;
-      }
-      o.scale = static_cast<int>(scale);
-    } else {
-      error = "unknown option '" + args[i] + "' (try --help)";
-      return false;
-    }
-  }
-  if (o.help || o.version) {
-    out = o;
-    return true;
-  }
+// Each option as the user meets it: name, value and help line. A value check
+// throws CLI::ValidationError with the reason; CLI11 prefixes the option name.
+void defineOptions(CLI::App& cli, Options& o) {
+  // A repeated single-valued option keeps its last value.
+  cli.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  cli.set_help_flag();
+  cli.add_flag("-h,--help", o.help, "show this text")->disable_flag_override();
+  cli.add_flag("--version", o.version, "show the version")->disable_flag_override();
+  cli.add_option_function<std::string>(
+         "--data",
+         [&o](const std::string& v) {
+           if (v.empty()) throw CLI::ValidationError("--data", "empty directory name");
+           o.dataDir = v;
+         },
+         "run in DIR (default: here if it holds kirune.ini, else the demo story)")
+      ->type_name("DIR");
+  cli.add_flag("--headless", o.headless, "no window and no audio hardware; time is virtual (needs --steps)")
+      ->disable_flag_override();
+  cli.add_option_function<std::string>(
+         "--steps", [&o](const std::string& v) { o.steps = countValue("--steps", v); },
+         "quit after logic step N (one step is 16 ms)")
+      ->type_name("N");
+  cli.add_option_function<std::vector<std::string>>(
+         "--input",
+         [&o](const std::vector<std::string>& lists) {
+           for (const std::string& list : lists) {
+             std::string error;
+             if (!parseInputList(list, o.input, error)) throw CLI::ValidationError(error);
+           }
+         },
+         "keys fed before steps: S:KEY (press at S, release at S+1), S:KEY+ (press), S:KEY- (release), "
+         "comma-separated; keys: up down left right enter space escape kp8 kp2 kp6 kp4")
+      ->type_name("LIST")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->allow_extra_args(false);
+  cli.add_option_function<std::string>(
+         "--input-repeat", [&o](const std::string& v) { o.inputRepeat = countValue("--input-repeat", v); },
+         "start the --input list again every N steps (for long runs)")
+      ->type_name("N");
+  cli.add_option_function<std::vector<std::string>>(
+         "--shot",
+         [&o](const std::vector<std::string>& values) {
+           for (const std::string& v : values) {
+             ShotRequest shot{0, ""};
+             if (!splitStep(v, shot.step, shot.file) || shot.file.empty())
+               throw CLI::ValidationError("--shot", "expected STEP:FILE, got '" + v + "'");
+             o.shots.push_back(shot);
+           }
+         },
+         "save the frame drawn after step S as a PNG (repeatable)")
+      ->type_name("S:FILE")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->allow_extra_args(false);
+  cli.add_option_function<std::string>(
+         "--audio-out", [&o](const std::string& v) { o.audioOut = fileValue("--audio-out", v); },
+         "with --headless: record the audio output as a 44100 Hz 16-bit stereo WAV")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--trace", [&o](const std::string& v) { o.trace = fileValue("--trace", v); },
+         "write one line per logic step: step, scene, and in the story its interpreter phase and chart")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--frame-hashes", [&o](const std::string& v) { o.frameHashes = fileValue("--frame-hashes", v); },
+         "write one line per drawn frame: the last step run and a 64-bit hash of the frame's pixels")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--scale",
+         [&o](const std::string& v) {
+           long scale = 0;
+           if (!parseCount(v, scale) || scale > 8)
+             throw CLI::ValidationError("--scale", "expected a whole number from 1 to 8, got '" + v + "'");
+           o.scale = static_cast<int>(scale);
+         },
+         "window scale 1 to 8 (default: the largest that fits half the desktop)")
+      ->type_name("N");
+}
+
+// Combinations that cannot run; empty when the options fit together.
+std::string checkCombination(const Options& o) {
   if (o.inputRepeat > 0) {
     // A press on the period's last step may release on the first step after it.
     for (const InputEvent& e : o.input)
-      if (e.step > o.inputRepeat + 1) {
-        error = "--input-repeat: the input list reaches step " + std::to_string(e.step) +
-                ", past the period of " + std::to_string(o.inputRepeat) + " steps";
-        return false;
-      }
+      if (e.step > o.inputRepeat + 1)
+        return "--input-repeat: the input list reaches step " + std::to_string(e.step) + ", past the period of " +
+               std::to_string(o.inputRepeat) + " steps";
   }
-  if (o.headless && o.steps == 0) {
-    error = "--headless needs --steps N";
+  if (o.headless && o.steps == 0) return "--headless needs --steps N";
+  if (!o.audioOut.empty() && !o.headless) return "--audio-out works only with --headless";
+  return "";
+}
+
+std::string oneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error) {
+  Options o;
+  CLI::App cli{"Plays the story in the data directory.", "lmplayer"};
+  defineOptions(cli, o);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
+  try {
+    cli.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    error = oneLine(e.what());
+    if (error.find("not expected") != std::string::npos) error += " (try --help)";
     return false;
   }
-  if (!o.audioOut.empty() && !o.headless) {
-    error = "--audio-out works only with --headless";
-    return false;
+  if (!o.help && !o.version) {
+    error = checkCombination(o);
+    if (!error.empty()) return false;
   }
   out = o;
   return true;
 }
 
 std::string usageText() {
-  return "Usage: lmplayer [options]\n"
-         "Plays the story in the data directory.\n"
-         "\n"
-         "  --data DIR         run in DIR (default: here if it holds kirune.ini, else the demo story)\n"
-         "  --headless         no window and no audio hardware; time is virtual (needs --steps)\n"
-         "  --steps N          quit after logic step N (one step is 16 ms)\n"
-         "  --input LIST       keys fed before steps: S:KEY (press at S, release at S+1),\n"
-         "                     S:KEY+ (press), S:KEY- (release), comma-separated; keys: up down\n"
-         "                     left right enter space escape kp8 kp2 kp6 kp4\n"
-         "  --input-repeat N   start the --input list again every N steps (for long runs)\n"
-         "  --shot S:FILE      save the frame drawn after step S as a PNG (repeatable)\n"
-         "  --audio-out FILE   with --headless: record the audio output as a 44100 Hz 16-bit stereo WAV\n"
-         "  --trace FILE       write one line per logic step: step, scene, and in the story its\n"
-         "                     interpreter phase and chart\n"
-         "  --scale N          window scale 1 to 8 (default: the largest that fits half the desktop)\n"
-         "  --help             show this text\n"
-         "  --version          show the version\n"
-         "\n"
-         "Keys: arrows or keypad move, Enter or Space decides, F11 or Alt+Enter toggles full screen,\n"
+  Options ignored;
+  CLI::App cli{"Plays the story in the data directory.", "lmplayer"};
+  defineOptions(cli, ignored);
+  return cli.help() +
+         "\nKeys: arrows or keypad move, Enter or Space decides, F11 or Alt+Enter toggles full screen,\n"
          "F12 saves a screenshot.\n";
 }
 

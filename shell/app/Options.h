@@ -27,6 +27,7 @@ struct Options {
   std::vector<ShotRequest> shots;
   std::string audioOut;  // headless only: WAV of everything played
   std::string trace;     // one line per logic step
+  std::string frameHashes;  // one line per drawn frame: last step and pixel hash
   int scale = 0;         // window scale 1..8; 0: automatic
   bool help = false;
   bool version = false;
