@@ -38,10 +38,24 @@ std::string traceLine(long step, int scene, const LmPlayer& player) {
   return line;
 }
 
+uint64_t frameHash(const ZegDevice& zeg) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  const size_t rowBytes = static_cast<size_t>(zeg.width) * 3;
+  for (int y = 0; y < zeg.height; ++y) {
+    const unsigned char* row = zeg.videoMemory + static_cast<ptrdiff_t>(y) * zeg.bytesPerLine;
+    for (size_t i = 0; i < rowBytes; ++i) h = (h ^ row[i]) * 0x100000001b3ull;
+  }
+  return h;
+}
+
 Session::Session(const Options& options) : options_(options) {
   if (!options_.trace.empty()) {
     trace_.reset(std::fopen(options_.trace.c_str(), "w"));
     if (!trace_) error_ = "cannot write the trace file '" + options_.trace + "'";
+  }
+  if (!options_.frameHashes.empty() && error_.empty()) {
+    frameHashes_.reset(std::fopen(options_.frameHashes.c_str(), "w"));
+    if (!frameHashes_) error_ = "cannot write the frame hash file '" + options_.frameHashes + "'";
   }
 }
 
@@ -95,6 +109,9 @@ void Session::afterDraw(long lastStep, const ZegDevice& zeg) {
       outputFailed_ = true;
     }
   }
+  if (frameHashes_ &&
+      std::fprintf(frameHashes_.get(), "%ld %016llx\n", lastStep, static_cast<unsigned long long>(frameHash(zeg))) < 0)
+    outputFailed_ = true;
   lastDrawn_ = lastStep;
 }
 

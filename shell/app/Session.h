@@ -1,6 +1,7 @@
 #pragma once
 // What a run adds around the frame loop from the command line: scripted
 // keys before steps, the step trace, frame shots and the step limit.
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +17,9 @@ namespace app {
 // "<step> game phase <phase> chart <chart>". `scene` is the machine's phase
 // when the step began.
 std::string traceLine(long step, int scene, const LmPlayer& player);
+
+// 64-bit FNV-1a over the frame's pixels, top row first, blue-green-red bytes.
+uint64_t frameHash(const ZegDevice& zeg);
 
 class Session {
  public:
@@ -48,6 +52,7 @@ class Session {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<std::FILE, FileCloser> trace_;
+  std::unique_ptr<std::FILE, FileCloser> frameHashes_;
   std::string error_;
   bool outputFailed_ = false;
 };
