@@ -7,7 +7,7 @@
 
 #include "tools/author/bank_audio.h"
 #include "tools/author/bank_file.h"
-#include "tools/author/file_output.h"
+#include "platform/OutputFile.h"
 
 namespace author {
 
@@ -61,7 +61,7 @@ bool bankPack(const std::string& out, int rate, const std::vector<std::string>& 
   std::vector<Clip> clips(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i)
     if (!readClip(inputs[i], rate, clips[i], error)) return false;
-  return writeFileAtomic(out, encodeBank(clips), error);
+  return platform::writeFileAtomic(out, encodeBank(clips), error);
 }
 
 bool bankUnpack(const std::string& in, const std::string& outDir, int rate, std::vector<std::string>* written,

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "tools/author/file_output.h"
+#include "platform/OutputFile.h"
 
 namespace author {
 
@@ -91,7 +91,7 @@ bool buildFont(const FontSources& sources, std::vector<unsigned char>& out, std:
 bool writeFont(const FontSources& sources, const std::string& path, std::string& error) {
   std::vector<unsigned char> bytes;
   if (!buildFont(sources, bytes, error)) return false;
-  return writeFileAtomic(path, bytes, error);
+  return platform::writeFileAtomic(path, bytes, error);
 }
 
 }  // namespace author

@@ -7,7 +7,7 @@
 
 #include "graphics/Pf1.h"
 #include "platform/Png.h"
-#include "tools/author/file_output.h"
+#include "platform/OutputFile.h"
 #include "tools/author/pf1_codec.h"
 
 namespace author {
@@ -70,7 +70,7 @@ bool pf1Encode(const std::string& out, const std::vector<std::string>& inputs, s
     }
     blocks.push_back(pf1Words(rgba.data(), static_cast<size_t>(w) * h));
   }
-  return writeFileAtomic(out, encodePf1(width, height, blocks), error);
+  return platform::writeFileAtomic(out, encodePf1(width, height, blocks), error);
 }
 
 bool pf1Decode(const std::string& in, const std::string& out, int block, std::string& error) {

@@ -1,8 +1,8 @@
-#include "tools/author/file_output.h"
+#include "platform/OutputFile.h"
 
 #include <cstdio>
 
-namespace author {
+namespace platform {
 
 bool writeFileAtomic(const std::string& path, const std::vector<unsigned char>& bytes, std::string& error) {
   const std::string tmp = path + ".tmp";
@@ -21,4 +21,4 @@ bool writeFileAtomic(const std::string& path, const std::vector<unsigned char>& 
   return true;
 }
 
-}  // namespace author
+}  // namespace platform
