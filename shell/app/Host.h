@@ -12,11 +12,21 @@ class Clock;
 
 namespace app {
 
+// A mouse or touch event in the frame's own 320 x 240 coordinates (a point
+// outside the frame, on the letterbox, is clamped to its edge).
+struct PointerEvent {
+  enum Kind { Move, LeftDown, LeftUp, RightDown, RightUp, WheelUp, WheelDown };
+  Kind kind = Move;
+  int x = 0;
+  int y = 0;
+};
+
 // Receives the window's events, in the order they happened.
 class HostEvents {
  public:
   virtual ~HostEvents() = default;
   virtual void key(unsigned vk, bool down) = 0;  // virtual-key code; repeats arrive as downs
+  virtual void pointer(const PointerEvent&) {}   // mouse and touch; the story itself ignores them
   virtual void paint() = 0;                      // the window needs the frame again
   virtual void close() = 0;                      // the user closed the window
 };
