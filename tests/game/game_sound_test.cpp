@@ -109,4 +109,63 @@ TEST_F(GameSoundTest, VoiceMovesTheMouthAndItRunsOnToFrameZero) {
   EXPECT_EQ(game->mouthstate, 30);
 }
 
+// The mouth frame that each count of a full cycle shows while a voice sounds.
+int mouthAt(int count) {
+  int mouth = 0;
+  for (int s = 0; s <= count; ++s) {
+    switch (s) {
+      case 0: case 30: case 60: case 110: case 160: case 210: mouth = 0; break;
+      case 10: case 40: case 90: case 140: case 190: mouth = 1; break;
+      case 20: case 50: case 100: case 150: case 200: mouth = 2; break;
+      default: break;
+    }
+  }
+  return mouth;
+}
+
+TEST_F(GameSoundTest, MouthCyclesWhileAVoiceSoundsAndWrapsAfter230) {
+  // The clip never ends: the headless output's time does not move.
+  lmtest::writeFile("KI001.PCM", soundBank({64}));
+  startStream({0x8C, 1, 1, 0x87, '0', '0', '1', 0, 0x93, 255, 0x93, 255});
+  steps(2);
+  stepsWhile(22);
+  steps(2);  // the voice starts; the count moves from this step on
+  ASSERT_NE(ZEPL_Check(8), 0);
+  ASSERT_EQ(game->mouthstate, 1);
+  for (int count = 2; count <= 230; ++count) {
+    step();
+    ASSERT_EQ(game->mouthstate, count);
+    ASSERT_EQ(game->mouth, mouthAt(count)) << "count " << count;
+  }
+  step();  // 231 wraps to 0
+  EXPECT_EQ(game->mouthstate, 0);
+  EXPECT_EQ(game->mouth, 0);
+  steps(10);
+  EXPECT_EQ(game->mouthstate, 10);
+  EXPECT_EQ(game->mouth, 1);
+}
+
+TEST_F(GameSoundTest, VoiceEndingWhileTheMouthIsClosedStopsTheCountAtOnce) {
+  lmtest::writeFile("KI001.PCM", soundBank({64, 64}));
+  startStream({0x8C, 1, 1, 0x87, '0', '0', '1', 0, 0x93, 100, 0x88, 0x93, 100});
+  steps(2);
+  stepsWhile(22);
+  steps(2);
+  ASSERT_EQ(game->mouthstate, 1);
+  steps(64);  // count 65: frame 0 since 60
+  ASSERT_EQ(game->mouth, 0);
+  audio.advanceTo(1000);
+  ASSERT_EQ(ZEPL_Check(8), 0);
+  steps(30);
+  EXPECT_EQ(game->mouthstate, 65) << "the count rests where the mouth is closed";
+  // The next clip carries the count on from where it rested.
+  ASSERT_GT(stepsUntil(0x88), 0);
+  step();
+  ASSERT_NE(ZEPL_Check(8), 0);
+  EXPECT_EQ(game->mouthstate, 66);
+  steps(24);
+  EXPECT_EQ(game->mouthstate, 90);
+  EXPECT_EQ(game->mouth, 1);
+}
+
 }  // namespace
