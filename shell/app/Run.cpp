@@ -103,9 +103,11 @@ std::string executableDir() {
 std::string defaultDataDir(const std::string& exeDir) {
   std::error_code ec;
   if (fs::exists("kirune.ini", ec)) return ".";
-  if (!exeDir.empty()) {
-    fs::path demo = fs::path(exeDir) / "demo-data";
-    if (fs::is_directory(demo, ec)) return demo.string();
+  if (exeDir.empty()) return "";
+  // Beside the program in a build tree; ../share/lmplayer/demo once installed,
+  // wherever the prefix is.
+  for (const fs::path& demo : {fs::path(exeDir) / "demo-data", fs::path(exeDir) / ".." / kInstalledDemoDir}) {
+    if (fs::is_regular_file(demo / "kirune.ini", ec)) return demo.lexically_normal().string();
   }
   return "";
 }

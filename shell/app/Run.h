@@ -15,8 +15,12 @@ int runMain(int argc, char** argv, const HostFactory& openWindow);
 // paths are taken from the directory the program started in.
 int run(const Options& options, const HostFactory& openWindow);
 
+// Where an installed demo lives, relative to the install prefix.
+constexpr const char* kInstalledDemoDir = "share/lmplayer/demo";
+
 // The data directory when none is given: "." when it holds kirune.ini, else
-// "demo-data" beside the executable (empty when that does not exist either).
+// "demo-data" beside the executable, else the installed demo in
+// <exeDir>/../share/lmplayer/demo (empty when neither holds a kirune.ini).
 std::string defaultDataDir(const std::string& exeDir);
 
 // The directory of the running executable, or empty.
