@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test deb clean
 
 all: build
 
@@ -21,6 +21,10 @@ run: build
 
 test: deps
 	@scripts/test-all
+
+# The Debian package, $(BUILD)/lmplayer_<version>_<arch>.deb.
+deb: build
+	@cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz
