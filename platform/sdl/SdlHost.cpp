@@ -158,26 +158,17 @@ void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
 
 void SdlHost::handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events) {
   const bool down = k.type == SDL_KEYDOWN;
-  const SDL_Scancode sc = k.keysym.scancode;
-  const bool alt = (k.keysym.mod & KMOD_ALT) != 0;
-  const bool enter = sc == SDL_SCANCODE_RETURN || sc == SDL_SCANCODE_KP_ENTER;
-  // Window commands are the player's own; they never reach the key state.
-  if (sc == SDL_SCANCODE_F11 || (enter && alt)) {
-    if (down && !k.repeat) toggleFullscreen();
-    return;
-  }
-  if (sc == SDL_SCANCODE_F12) {
-    if (down && !k.repeat && presenter_) {
-      std::string name = nextScreenshotName(shotDir_);
-      if (name.empty()) {
-        std::fprintf(stderr, "lmplayer: no free screenshot name in '%s'\n", shotDir_.c_str());
-      } else {
-        presenter_->requestShot(name);
-      }
+  const KeyRoute route = routeKeyEvent(k.keysym.scancode, k.keysym.mod, down, k.repeat != 0);
+  if (route.command == WindowCommand::ToggleFullscreen) toggleFullscreen();
+  if (route.command == WindowCommand::Screenshot && presenter_) {
+    std::string name = nextScreenshotName(shotDir_);
+    if (name.empty()) {
+      std::fprintf(stderr, "lmplayer: no free screenshot name in '%s'\n", shotDir_.c_str());
+    } else {
+      presenter_->requestShot(name);
     }
-    return;
   }
-  if (unsigned vk = virtualKeyForScancode(sc, k.keysym.mod)) events.key(vk, down);
+  if (route.vk) events.key(route.vk, down);
 }
 
 void SdlHost::toggleFullscreen() {

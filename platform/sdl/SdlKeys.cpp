@@ -26,6 +26,21 @@ unsigned virtualKeyForScancode(int scancode, unsigned mod) {
   }
 }
 
+KeyRoute routeKeyEvent(int scancode, unsigned mod, bool down, bool repeat) {
+  KeyRoute route;
+  const bool alt = (mod & KMOD_ALT) != 0;
+  const bool enter = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+  const bool press = down && !repeat;
+  if (scancode == SDL_SCANCODE_F11 || scancode == SDL_SCANCODE_F12) {
+    if (press) route.command = scancode == SDL_SCANCODE_F11 ? WindowCommand::ToggleFullscreen : WindowCommand::Screenshot;
+    return route;
+  }
+  if (enter && alt && press) route.command = WindowCommand::ToggleFullscreen;
+  if (down && (alt || scancode == SDL_SCANCODE_F10)) return route;
+  route.vk = virtualKeyForScancode(scancode, mod);
+  return route;
+}
+
 unsigned virtualKeyForButton(int button) {
   switch (button) {
     case SDL_CONTROLLER_BUTTON_DPAD_UP: return VK_UP;
