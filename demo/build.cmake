@@ -38,18 +38,6 @@ demo_has_command(font HAVE_FONT)
 set(LMTOOL $<TARGET_FILE:lmtool>)
 set(demo_outputs)
 
-# ---- story: kirune.ini, EVENT.BIN, ASTARTUP.BIN
-if(HAVE_STORY)
-  set(script ${DEMO_SRC}/story/kirune.story)
-  set(story_out ${DEMO_OUT}/kirune.ini ${DEMO_OUT}/EVENT.BIN ${DEMO_OUT}/ASTARTUP.BIN)
-  add_custom_command(OUTPUT ${story_out}
-    COMMAND ${LMTOOL} story build ${script} ${DEMO_OUT}
-    DEPENDS lmtool ${script}
-    COMMENT "demo: story script -> EVENT.BIN, ASTARTUP.BIN, kirune.ini"
-    VERBATIM)
-  list(APPEND demo_outputs ${story_out})
-endif()
-
 # ---- pictures
 # demo_picture(OUT.PF1 IN.png...): one block per PNG (two for the 480-row
 # picture, seven for a face).
@@ -133,6 +121,19 @@ elseif(HAVE_FONT)
     COMMENT "demo: FONT.FON from the Shinonome bitmap fonts"
     VERBATIM)
   list(APPEND demo_outputs ${DEMO_OUT}/FONT.FON)
+endif()
+
+# ---- story: kirune.ini, EVENT.BIN, ASTARTUP.BIN. Built last: the build ends
+# by checking the story against every other file of the directory.
+if(HAVE_STORY)
+  set(script ${DEMO_SRC}/story/kirune.story)
+  set(story_out ${DEMO_OUT}/kirune.ini ${DEMO_OUT}/EVENT.BIN ${DEMO_OUT}/ASTARTUP.BIN)
+  add_custom_command(OUTPUT ${story_out}
+    COMMAND ${LMTOOL} story build ${script} ${DEMO_OUT}
+    DEPENDS lmtool ${script} ${demo_outputs}
+    COMMENT "demo: story script -> EVENT.BIN, ASTARTUP.BIN, kirune.ini"
+    VERBATIM)
+  list(APPEND demo_outputs ${story_out})
 endif()
 
 add_custom_target(demo_data ALL DEPENDS ${demo_outputs})

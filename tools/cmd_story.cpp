@@ -1,31 +1,136 @@
-// lmtool story: compile a story script into game data, or dump game data as a script.
+// lmtool story: compile a story script into game data, dump game data as a
+// script, and check, chart or play through a built story.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tools/Command.h"
+#include "tools/author/story_check.h"
 #include "tools/author/story_compiler.h"
 #include "tools/author/story_dumper.h"
+#include "tools/author/story_graph.h"
+#include "platform/OutputFile.h"
+#include <CLI/CLI.hpp>
 
 namespace {
 
-int build(const char* script, const char* outDir) {
-  std::ifstream in(script, std::ios::binary);
-  if (!in) return lmtool::fail(std::string("cannot read ") + script);
-  std::stringstream text;
-  text << in.rdbuf();
+bool readScript(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream ss;
+  ss << in.rdbuf();
+  text = ss.str();
+  return true;
+}
+
+// Prints the findings on `out`; returns the exit status (0 clean, 1 errors,
+// or warnings under --strict). `skip` holds lines already printed.
+int report(const story::CheckReport& r, const story::StoryFiles* source, bool strict, FILE* out,
+           const std::set<std::string>& skip = {}) {
+  int errors = 0, warnings = 0;
+  for (const story::Finding& f : r.findings) {
+    std::string text = story::formatFinding(f, source);
+    if (skip.count(text.substr(0, text.find('\n')))) continue;
+    std::fprintf(out, "%s\n", text.c_str());
+    (f.error ? errors : warnings)++;
+  }
+  std::fprintf(out, "%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+  return errors > 0 || (strict && warnings > 0) ? 1 : 0;
+}
+
+int build(const std::string& script, const std::string& outDir, bool strict) {
+  std::string text;
+  if (!readScript(script, text)) return lmtool::fail("cannot read " + script);
   story::StoryFiles files;
   std::string error;
-  bool ok = story::compileStory(text.str(), files, &error, script);
+  bool ok = story::compileStory(text, files, &error, script);
   for (const auto& w : files.warnings) std::fprintf(stderr, "%s\n", w.c_str());
   if (!ok) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   if (!story::writeStoryFiles(files, outDir, &error)) return lmtool::fail(error);
-  return 0;
+  // The same checks as 'story check', as warnings unless --strict; a wide
+  // line the compiler already warned about is not repeated.
+  story::CheckReport r = story::checkStory(outDir);
+  std::set<std::string> said;
+  for (story::Finding& f : r.findings) {
+    std::string first = story::formatFinding(f, &files);
+    first = first.substr(0, first.find('\n'));
+    std::string prefix = first.substr(0, first.find(": ") + 2);
+    if (f.kind == "wide-line")
+      for (const auto& w : files.warnings)
+        if (w.rfind(prefix, 0) == 0) said.insert(first);
+    if (!strict) f.error = false;
+  }
+  if (r.findings.size() == said.size()) return 0;
+  return report(r, &files, strict, stderr, said);
+}
+
+// Compiles `script` for its line and chart names; false after printing why.
+bool compileSource(const std::string& script, story::StoryFiles& files) {
+  std::string text, error;
+  if (!readScript(script, text)) {
+    lmtool::fail("cannot read " + script);
+    return false;
+  }
+  if (!story::compileStory(text, files, &error, script)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+int check(const std::string& dir, const std::string& script, bool strict) {
+  story::StoryFiles files;
+  if (!script.empty() && !compileSource(script, files)) return 1;
+  const story::StoryFiles* source = script.empty() ? nullptr : &files;
+  story::CheckReport r = story::checkStory(dir);
+  if (source && !story::scriptMatches(files, dir)) {
+    std::fprintf(stderr, "lmtool: %s does not compile to the EVENT.BIN in %s; showing offsets\n", script.c_str(),
+                 dir.c_str());
+    source = nullptr;
+  }
+  return report(r, source, strict, stdout);
+}
+
+const char* kUsage =
+    "usage: lmtool story build SCRIPT OUTDIR [--strict]\n"
+    "       lmtool story dump DATADIR [-o SCRIPT]\n"
+    "       lmtool story check DATADIR [--script SCRIPT] [--strict]\n"
+    "       lmtool story graph DATADIR -o FILE.dot|FILE.svg [--script SCRIPT]\n"
+    "       lmtool story explore DATADIR [--json FILE] [--max-routes N] [--max-steps N]\n";
+
+int graph(const std::string& dir, const std::string& out, const std::string& script) {
+  bool svg = endsWith(out, ".svg");
+  if (!svg && !endsWith(out, ".dot")) {
+    std::fprintf(stderr, "lmtool story graph: the output is FILE.dot or FILE.svg, not '%s'\n", out.c_str());
+    return 2;
+  }
+  story::StoryFiles files;
+  if (!script.empty() && !compileSource(script, files)) return 1;
+  const story::StoryFiles* source = script.empty() ? nullptr : &files;
+  if (source && !story::scriptMatches(files, dir)) source = nullptr;
+  std::string dot, error;
+  if (!story::storyGraph(dir, source, dot, error)) return lmtool::fail(error);
+  if (svg) return story::renderSvg(dot, out, error) ? 0 : lmtool::fail(error);
+  return platform::writeFileAtomic(out, std::vector<unsigned char>(dot.begin(), dot.end()), error)
+             ? 0
+             : lmtool::fail(error);
+}
+
+
+int usage() {
+  std::fputs(kUsage, stderr);
+  return 2;
 }
 
 int dump(const char* dataDir, const char* outFile) {
@@ -41,18 +146,60 @@ int dump(const char* dataDir, const char* outFile) {
   return out ? 0 : lmtool::fail(std::string("cannot write ") + outFile);
 }
 
+// Options after the subcommand's name, through CLI11; a bad command line exits 2.
 int run(int argc, char** argv) {
-  if (argc == 3 && !std::strcmp(argv[0], "build")) return build(argv[1], argv[2]);
-  if (argc == 2 && !std::strcmp(argv[0], "dump")) return dump(argv[1], nullptr);
-  if (argc == 4 && !std::strcmp(argv[0], "dump") && !std::strcmp(argv[2], "-o"))
-    return dump(argv[1], argv[3]);
-  std::fprintf(stderr, "usage: lmtool story build SCRIPT OUTDIR\n       lmtool story dump DATADIR [-o SCRIPT]\n");
-  return 2;
+  CLI::App cli{"lmtool story"};
+  cli.require_subcommand(1);
+  std::string script, outDir, dir, out, json;
+  bool strict = false;
+  long maxRoutes = 0, maxSteps = 0;
+  CLI::App* b = cli.add_subcommand("build");
+  b->add_option("SCRIPT", script)->required();
+  b->add_option("OUTDIR", outDir)->required();
+  b->add_flag("--strict", strict);
+  CLI::App* d = cli.add_subcommand("dump");
+  d->add_option("DATADIR", dir)->required();
+  d->add_option("-o", out);
+  CLI::App* c = cli.add_subcommand("check");
+  c->add_option("DATADIR", dir)->required();
+  c->add_option("--script", script);
+  c->add_flag("--strict", strict);
+  CLI::App* g = cli.add_subcommand("graph");
+  g->add_option("DATADIR", dir)->required();
+  g->add_option("-o", out)->required();
+  g->add_option("--script", script);
+  CLI::App* e = cli.add_subcommand("explore");
+  e->add_option("DATADIR", dir)->required();
+  e->add_option("--json", json);
+  e->add_option("--max-routes", maxRoutes)->check(CLI::PositiveNumber);
+  e->add_option("--max-steps", maxSteps)->check(CLI::PositiveNumber);
+  std::vector<std::string> args;
+  for (int i = argc - 1; i >= 0; --i) args.push_back(argv[i]);  // CLI11 takes them last first
+  try {
+    cli.parse(args);
+  } catch (const CLI::ParseError& err) {
+    std::fprintf(stderr, "lmtool story: %s\n", err.what());
+    return usage();
+  }
+  if (*b) return build(script, outDir, strict);
+  if (*d) return dump(dir.c_str(), out.empty() ? nullptr : out.c_str());
+  if (*c) return check(dir, script, strict);
+  if (*g) return graph(dir, out, script);
+  if (*e) return 2;  // explore: next
+  return usage();
 }
 
 }  // namespace
 
 LMTOOL_COMMAND(story, "story",
-               "  story build SCRIPT OUTDIR   compile a story script into EVENT.BIN, ASTARTUP.BIN, kirune.ini\n"
-               "  story dump DATADIR [-o F]   print the story in DATADIR (kirune.ini and its files) as a script",
+               "  story build SCRIPT OUTDIR   compile a story script into EVENT.BIN, ASTARTUP.BIN, kirune.ini,\n"
+               "                              then check the story (--strict: a warning fails the build)\n"
+               "  story dump DATADIR [-o F]   print the story in DATADIR (kirune.ini and its files) as a script\n"
+               "  story check DATADIR         report missing or damaged files, blank glyphs, hidden text,\n"
+               "                              unreached charts and broken links (--script S: name its lines;\n"
+               "                              --strict: warnings fail too); exit 0 clean, 1 problems, 2 usage\n"
+               "  story graph DATADIR -o F    the charts and their successors as Graphviz DOT (F.dot), or SVG\n"
+               "                              (F.svg, when Graphviz is installed)\n"
+               "  story explore DATADIR       play every choice path headless; report the charts reached,\n"
+               "                              endings, chart errors, missing files, routes (--json FILE)",
                run);

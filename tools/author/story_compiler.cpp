@@ -1,5 +1,6 @@
 #include "tools/author/story_compiler.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -30,11 +31,18 @@ bool compileStory(const std::string& scriptText, StoryFiles& out, std::string* e
   Diagnostics diag(sourceName);
   if (parseStory(scriptText, model, diag)) layoutStory(model, diag, out);
   out.warnings = diag.warnings();
+  out.source = sourceName;
   if (diag.failed()) {
     if (error) *error = diag.errorText();
     return false;
   }
   return true;
+}
+
+int sourceLine(const StoryFiles& files, size_t offset) {
+  auto it = std::upper_bound(files.marks.begin(), files.marks.end(), offset,
+                             [](size_t o, const SourceMark& m) { return o < m.offset; });
+  return it == files.marks.begin() ? 0 : std::prev(it)->line;
 }
 
 std::string storyDataDir(const std::string& outDir, const std::string& rootDir) {

@@ -1,5 +1,6 @@
 // Settles chart numbers, link rows and file positions of a parsed story and
 // renders EVENT.BIN, ASTARTUP.BIN and kirune.ini.
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -223,7 +224,12 @@ class Layout {
       if (piece.kind != Piece::BlockPiece) continue;
       const Block& b = m_.blocks[piece.block];
       std::copy(b.bytes.begin(), b.bytes.end(), ev.begin() + offsets_[i]);
+      out_.marks.push_back(SourceMark{offsets_[i], b.line});
+      for (const auto& mark : b.marks) out_.marks.push_back(SourceMark{offsets_[i] + mark.first, mark.second});
+      if (b.isChart) out_.charts[b.number] = ChartSource{b.name, b.line};
     }
+    std::stable_sort(out_.marks.begin(), out_.marks.end(),
+                     [](const SourceMark& a, const SourceMark& b) { return a.offset < b.offset; });
     if (m_.layoutRaw) return;
     // Unused chart numbers point at the first chart's stream (or the end of
     // the file when there is none): a branch there replays the story's first

@@ -28,6 +28,7 @@ struct Block {
   std::vector<ChartRef> succ;
   int succLine = 0;
   Bytes bytes;
+  std::vector<std::pair<size_t, int>> marks;  // (offset in bytes, script line) of each statement
   int need = 0;  // link columns its jumps and branches use
   int needLine = 0;
   int lastChoice = 0;  // answers of the latest choice, while parsing

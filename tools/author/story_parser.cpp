@@ -229,6 +229,7 @@ class Parser {
     std::string w = warnInstr(in);
     if (!w.empty()) d_.warning(line_, w);
     Bytes bytes = encodeInstr(in);
+    b->marks.emplace_back(b->bytes.size(), line_);
     b->bytes.insert(b->bytes.end(), bytes.begin(), bytes.end());
   }
 
@@ -496,7 +497,10 @@ class Parser {
   void raw(const Tokens& t) {
     Block* b = block();
     Bytes bytes;
-    if (b && bytesItems(t, 1, bytes)) b->bytes.insert(b->bytes.end(), bytes.begin(), bytes.end());
+    if (b && bytesItems(t, 1, bytes)) {
+      b->marks.emplace_back(b->bytes.size(), line_);
+      b->bytes.insert(b->bytes.end(), bytes.begin(), bytes.end());
+    }
   }
 
   // ---- directives ----

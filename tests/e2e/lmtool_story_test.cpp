@@ -1,0 +1,84 @@
+// The lmtool story commands as an author runs them: exit statuses (0 clean,
+// 1 problems, 2 bad usage), build's warnings and --strict.
+#include <gtest/gtest.h>
+
+#include "PlayerRun.h"
+#include "tools/MiniStory.h"
+
+namespace lmtest {
+namespace {
+
+std::string lmtool() { return binaryDir() + "/tools/lmtool"; }
+
+class LmtoolStory : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  PlayerResult story(const std::string& args) { return runProgram(lmtool(), "story " + args, dir.path()); }
+};
+
+TEST_F(LmtoolStory, CheckExitsZeroOneOrTwo) {
+  writeMiniStory();
+  writeText("story.txt", kMiniScript);
+  PlayerResult r = story("check . --script story.txt");
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
+
+  std::remove("ev/E001.PF1");
+  r = story("check . --script story.txt");
+  EXPECT_EQ(r.code, 1);
+  std::vector<std::string> out = lines(r.out);
+  ASSERT_EQ(out.size(), 3u) << r.out;
+  EXPECT_EQ(out[0].rfind("story.txt:8: error: the picture E001.PF1", 0), 0u) << out[0];
+  EXPECT_EQ(out[1].rfind("    make it with 'lmtool pf1 encode", 0), 0u) << out[1];
+  EXPECT_EQ(out[2], "1 error, 0 warnings");
+
+  for (const char* bad : {"check", "check . extra", "check . --bogus", "frobnicate .", ""}) {
+    r = story(bad);
+    EXPECT_EQ(r.code, 2) << bad << ": " << r.err;
+  }
+}
+
+TEST_F(LmtoolStory, WarningsFailOnlyWhenStrict) {
+  writeMiniStory();
+  writeText("story.txt", withLine(kMiniScript, 15, "choice \"Left\" \"Right\""));
+  PlayerResult r = story("build story.txt .");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("story.txt:15: warning: answer 2 (\"Right\") is wider than the first answer", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("0 errors, 1 warning\n"), std::string::npos) << r.err;
+  r = story("check .");
+  EXPECT_EQ(r.code, 0);
+  r = story("check . --strict");
+  EXPECT_EQ(r.code, 1);
+  r = story("build story.txt . --strict");
+  EXPECT_EQ(r.code, 1);
+
+  // A build's errors stay warnings unless --strict; a wide line the compiler
+  // already named is not said twice.
+  std::remove("ev/E001.PF1");
+  writeText("story.txt", withLine(kMiniScript, 21, "text \"\\c" + std::string(40, 'x') + "\""));
+  r = story("build story.txt .");
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::vector<std::string> err = lines(r.err);
+  ASSERT_EQ(err.size(), 4u) << r.err;
+  EXPECT_EQ(err[0].rfind("story.txt:21: warning: a message line is 40 bytes wide", 0), 0u) << err[0];
+  EXPECT_EQ(err[1].rfind("story.txt:8: warning: the picture E001.PF1", 0), 0u) << err[1];
+  EXPECT_EQ(err[3], "0 errors, 1 warning");
+  r = story("build story.txt . --strict");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("story.txt:8: error: the picture E001.PF1"), std::string::npos) << r.err;
+}
+
+TEST_F(LmtoolStory, GraphWritesDotOrSvg) {
+  writeMiniStory();
+  PlayerResult r = story("graph . -o g.dot");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(readFile("g.dot").at(0), 'd');
+  r = story("graph . -o g.svg");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(fileExists("g.svg"));
+  EXPECT_EQ(story("graph . -o g.png").code, 2);
+  EXPECT_EQ(story("graph nowhere -o g.dot").code, 1);
+}
+
+}  // namespace
+}  // namespace lmtest

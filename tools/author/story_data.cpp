@@ -1,0 +1,110 @@
+#include "tools/author/story_data.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "game/Game.h"
+#include "graphics/Font.h"
+#include "platform/FileSystem.h"
+#include "shell/FileUtils.h"
+
+namespace story {
+
+InDataDir::InDataDir(const std::string& dir) {
+  std::error_code ec;
+  previous_ = std::filesystem::current_path(ec).string();
+  if (chdir(dir.c_str()) != 0) {
+    error_ = "cannot enter the data directory '" + dir + "'";
+    return;
+  }
+  entered_ = true;
+  fileUtilsReset();
+  Font::unload();
+  if (!std::ifstream("kirune.ini")) error_ = "'" + dir + "' holds no readable kirune.ini";
+}
+
+InDataDir::~InDataDir() {
+  if (!entered_) return;
+  fileUtilsReset();
+  Font::unload();
+  if (chdir(previous_.c_str()) != 0) std::perror("lmtool: cannot return to the start directory");
+}
+
+long StoryData::chartOffset(long c) const {
+  if (c < 0 || static_cast<size_t>(c) >= chartTable.size()) return -1;
+  long off = chartTable[static_cast<size_t>(c)];
+  return off >= 0 && off <= static_cast<long>(event.size()) ? off : -1;
+}
+
+long StoryData::successor(long c, int col) const {
+  long row = c != 0 ? c - 1 : 0;
+  if (row < 0 || col < 0 || col >= 6) return -1;
+  size_t index = static_cast<size_t>(row) * 6 + static_cast<size_t>(col);
+  return index < linkTable.size() ? linkTable[index] : -1;
+}
+
+StoryData readStoryData() {
+  StoryData d;
+  for (int i = 0; i < 5; ++i) {
+    char buf[1024];
+    iniString(kDirKeyNames[i], ".\\", buf, sizeof buf);
+    d.dirs[i] = buf;
+  }
+  char pcm[256];
+  iniString("SYSPCM", "SYS01.PCM", pcm, sizeof pcm);
+  d.syspcm = pcm;
+  d.skip = iniInt("SKIP", 0);
+  if (FILE* f = myFopen(2, "EVENT.BIN", "rb")) {
+    d.eventFound = true;
+    unsigned char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) d.event.insert(d.event.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  if (FILE* f = myFopen(2, "ASTARTUP.BIN", "rb")) {
+    d.startupFound = true;
+    std::fclose(f);
+  }
+  Game::resetStepState();
+  Game game;  // the player's own reading of the tables and names
+  d.chartTable = game.chartTable;
+  d.linkTable = game.linkTable;
+  d.start = iniInt("START", 0);
+  for (const Game::Name& n : game.defaultname) {
+    Bytes b;
+    for (char c : n) {
+      if (!c) break;
+      b.push_back(static_cast<uint8_t>(c));
+    }
+    d.names.push_back(b);
+  }
+  return d;
+}
+
+std::string hostPath(const std::string& dirPrefix, const std::string& name) {
+  return platform::toHostPath((dirPrefix + name).c_str());
+}
+
+std::string toUtf8(const Bytes& sjis) {
+  std::string out;
+  for (size_t i = 0; i < sjis.size(); ++i) {
+    uint8_t c = sjis[i];
+    std::string u;
+    if (c >= 0x80 && i + 1 < sjis.size() && decodePair(c, sjis[i + 1], u)) {
+      out += u;
+      ++i;
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+}  // namespace story
