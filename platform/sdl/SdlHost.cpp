@@ -37,7 +37,7 @@ class SdlHost : public app::Host {
  private:
   void handle(const SDL_Event& e, app::HostEvents& events);
   void handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events);
-  void toggleFullscreen();
+  void toggleFullscreen(app::HostEvents& events);
 
   std::string shotDir_;
   int scale_;
@@ -159,22 +159,25 @@ void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
 void SdlHost::handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events) {
   const bool down = k.type == SDL_KEYDOWN;
   const KeyRoute route = routeKeyEvent(k.keysym.scancode, k.keysym.mod, down, k.repeat != 0);
-  if (route.command == WindowCommand::ToggleFullscreen) toggleFullscreen();
+  if (route.command == WindowCommand::ToggleFullscreen) toggleFullscreen(events);
   if (route.command == WindowCommand::Screenshot && presenter_) {
     std::string name = nextScreenshotName(shotDir_);
     if (name.empty()) {
       std::fprintf(stderr, "lmplayer: no free screenshot name in '%s'\n", shotDir_.c_str());
     } else {
       presenter_->requestShot(name);
+      events.windowAction("shot " + name);
     }
   }
   if (route.vk) events.key(route.vk, down);
 }
 
-void SdlHost::toggleFullscreen() {
+void SdlHost::toggleFullscreen(app::HostEvents& events) {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
   SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (presenter_) presenter_->repaint();
+  const bool nowFull = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+  events.windowAction(nowFull ? "fullscreen on" : "fullscreen off");
 }
 
 }  // namespace

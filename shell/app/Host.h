@@ -29,6 +29,9 @@ class HostEvents {
   virtual void pointer(const PointerEvent&) {}   // mouse and touch; the story itself ignores them
   virtual void paint() = 0;                      // the window needs the frame again
   virtual void close() = 0;                      // the user closed the window
+  // The window acted on its own ("fullscreen on", "fullscreen off",
+  // "shot <file>"); only logs listen.
+  virtual void windowAction(const std::string&) {}
 };
 
 class Host {

@@ -175,6 +175,15 @@ void defineOptions(CLI::App& cli, Options& o) {
          "write one line per drawn frame: the last step run and a 64-bit hash of the frame's pixels")
       ->type_name("FILE");
   cli.add_option_function<std::string>(
+         "--event-log", [&o](const std::string& v) { o.eventLog = fileValue("--event-log", v); },
+         "write the window's key events, repaints, full screen and screenshots, and the key bits "
+         "each logic step saw when they change (for tests of the real window)")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--step-times", [&o](const std::string& v) { o.stepTimes = fileValue("--step-times", v); },
+         "write one line per logic step: the wall-clock milliseconds from the first step (pacing checks)")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
          "--scale",
          [&o](const std::string& v) {
            long scale = 0;

@@ -28,6 +28,8 @@ struct Options {
   std::string audioOut;  // headless only: WAV of everything played
   std::string trace;     // one line per logic step
   std::string frameHashes;  // one line per drawn frame: last step and pixel hash
+  std::string eventLog;     // window events and the key bits each step saw
+  std::string stepTimes;    // one line per logic step: wall-clock ms
   int scale = 0;         // window scale 1..8; 0: automatic
   bool help = false;
   bool version = false;

@@ -26,13 +26,24 @@ std::string absoluteFrom(const std::string& base, const std::string& path) {
 // Window messages into the frame loop, as the window procedure routes them.
 class LoopEvents : public HostEvents {
  public:
-  explicit LoopEvents(FrameLoop& loop) : loop_(loop) {}
-  void key(unsigned vk, bool down) override { keyAction(vk, down ? 1 : 0); }
-  void paint() override { loop_.paint(); }
-  void close() override { loop_.close(); }
+  LoopEvents(FrameLoop& loop, Session& session) : loop_(loop), session_(session) {}
+  void key(unsigned vk, bool down) override {
+    session_.windowKey(vk, down);
+    keyAction(vk, down ? 1 : 0);
+  }
+  void paint() override {
+    session_.windowEvent("paint");
+    loop_.paint();
+  }
+  void close() override {
+    session_.windowEvent("close");
+    loop_.close();
+  }
+  void windowAction(const std::string& what) override { session_.windowEvent(what); }
 
  private:
   FrameLoop& loop_;
+  Session& session_;
 };
 
 // Ticks the loop until it quits; a stop request after the step limit closes it.
@@ -85,7 +96,7 @@ int runWindow(const Options& options, Session& session, const HostFactory& openW
   {
     FrameLoop loop(host->clock());
     session.attach(loop);
-    LoopEvents events(loop);
+    LoopEvents events(loop, session);
     runLoop(loop, [&] { host->waitTick(events); });
   }
   return 0;
@@ -117,6 +128,8 @@ int run(const Options& given, const HostFactory& openWindow) {
   const std::string startDir = fs::current_path(ec).string();
   Options options = given;
   options.trace = absoluteFrom(startDir, options.trace);
+  options.eventLog = absoluteFrom(startDir, options.eventLog);
+  options.stepTimes = absoluteFrom(startDir, options.stepTimes);
   options.audioOut = absoluteFrom(startDir, options.audioOut);
   for (ShotRequest& shot : options.shots) shot.file = absoluteFrom(startDir, shot.file);
 

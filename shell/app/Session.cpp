@@ -57,6 +57,8 @@ Session::Session(const Options& options) : options_(options) {
     frameHashes_.reset(std::fopen(options_.frameHashes.c_str(), "w"));
     if (!frameHashes_) error_ = "cannot write the frame hash file '" + options_.frameHashes + "'";
   }
+  if (!options_.eventLog.empty() && error_.empty()) eventLog_.open(options_.eventLog, error_);
+  if (!options_.stepTimes.empty() && error_.empty()) stepTimes_.open(options_.stepTimes, error_);
 }
 
 Session::~Session() = default;
@@ -70,6 +72,7 @@ void Session::attach(FrameLoop& loop) {
 }
 
 void Session::beforeStep(FrameLoop& loop, long step) {
+  stepTimes_.stepStarts(step);
   const auto& input = options_.input;
   for (;;) {
     if (nextInput_ < input.size() && inputBase_ + input[nextInput_].step <= step) {
@@ -84,11 +87,13 @@ void Session::beforeStep(FrameLoop& loop, long step) {
       break;
     }
   }
+  eventLog_.keysSeen(step, KeyStatus());
   LmPlayer* player = playerOf(loop);
   sceneAtStart_ = player ? player->phase : -1;
 }
 
 void Session::afterStep(FrameLoop& loop, long step) {
+  lastStep_ = step;
   if (trace_) {
     LmPlayer* player = playerOf(loop);
     std::string line = player ? traceLine(step, sceneAtStart_, *player) : std::to_string(step);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/app/EventLog.h"
 #include "shell/app/FrameLoop.h"
 #include "shell/app/Options.h"
 
@@ -31,12 +32,16 @@ class Session {
 
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
-  // Shots or trace lines that could not be written.
-  bool outputFailed() const { return outputFailed_; }
+  // Shots, trace or log lines that could not be written.
+  bool outputFailed() const { return outputFailed_ || eventLog_.failed() || stepTimes_.failed(); }
 
   // Installs the hooks on `loop`; the loop's machine must be an LmPlayerMachine
   // for the trace (other machines are traced without a scene).
   void attach(FrameLoop& loop);
+
+  // What the window delivered, for the event log.
+  void windowKey(unsigned vk, bool down) { eventLog_.key(lastStep_, vk, down); }
+  void windowEvent(const std::string& what) { eventLog_.event(lastStep_, what); }
 
  private:
   void beforeStep(FrameLoop& loop, long step);
@@ -48,11 +53,14 @@ class Session {
   long inputBase_ = 0;  // steps added to the input list's steps in its current repetition
   long lastDrawn_ = 0;
   int sceneAtStart_ = 0;
+  long lastStep_ = 0;
   struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
   };
   std::unique_ptr<std::FILE, FileCloser> trace_;
   std::unique_ptr<std::FILE, FileCloser> frameHashes_;
+  EventLog eventLog_;
+  StepTimes stepTimes_;
   std::string error_;
   bool outputFailed_ = false;
 };
