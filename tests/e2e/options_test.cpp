@@ -2,12 +2,15 @@
 // trace line, the step limit.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "game/Game.h"
 #include "platform/Clock.h"
 #include "scenes/LmPlayer.h"
 #include "shell/Key.h"
 #include "shell/app/Options.h"
 #include "shell/app/Session.h"
+#include "PlayerRun.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -154,6 +157,68 @@ TEST_F(SessionTest, AnUnwritableTraceIsReported) {
   app::Session session(o);
   EXPECT_FALSE(session.ok());
   EXPECT_NE(session.error().find("trace"), std::string::npos);
+}
+
+TEST_F(SessionTest, EventLogTellsTheKeyBitsEachStepSawAndTheWindowsEvents) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--steps", "8", "--input", "2:enter,4:up+,6:kp2+,7:up-", "--event-log", "ev.txt",
+                     "--step-times", "st.txt"},
+                    o, error))
+      << error;
+  {
+    app::Session session(o);
+    ASSERT_TRUE(session.ok()) << session.error();
+    app::FrameLoop loop(clock);
+    session.attach(loop);
+    loop.create();
+    session.windowEvent("paint");  // before any step
+    while (!loop.quitPosted()) {
+      clock.advance(5);
+      const long before = loop.steps();
+      loop.tick();
+      if (loop.steps() == 3 && before != 3) {
+        session.windowKey(VK_SPACE, true);
+        session.windowEvent("fullscreen on");
+      }
+      if (loop.stopRequested()) loop.close();
+    }
+  }
+  // One step per tick; a line when the bits change, the window's events
+  // stamped with the step after which they came.
+  EXPECT_EQ(lmtest::slurp("ev.txt"),
+            "0 paint\n"
+            "1 keys 00\n"
+            "2 keys 10\n"
+            "3 keys 00\n"
+            "3 key 20 down\n"
+            "3 fullscreen on\n"
+            "4 keys 01\n"
+            "6 keys 03\n"
+            "7 keys 02\n");
+  std::vector<std::string> times = lmtest::lines(lmtest::slurp("st.txt"));
+  ASSERT_EQ(times.size(), 8u);
+  double last = -1;
+  for (size_t i = 0; i < times.size(); ++i) {
+    long step = 0;
+    double ms = -1;
+    ASSERT_EQ(std::sscanf(times[i].c_str(), "%ld %lf", &step, &ms), 2) << times[i];
+    EXPECT_EQ(step, static_cast<long>(i) + 1);
+    EXPECT_GE(ms, last);
+    last = ms;
+  }
+  EXPECT_EQ(times[0], "1 0.000");
+}
+
+TEST_F(SessionTest, AnUnwritableEventLogOrStepTimesFileIsReported) {
+  for (const char* option : {"--event-log", "--step-times"}) {
+    Options o;
+    std::string error;
+    ASSERT_TRUE(parse({option, "no/such/dir/x.txt"}, o, error)) << error;
+    app::Session session(o);
+    EXPECT_FALSE(session.ok()) << option;
+    EXPECT_FALSE(parse({option, ""}, o, error)) << option;
+  }
 }
 
 }  // namespace
