@@ -80,6 +80,7 @@ class Game {
   char item[6][50] = {};  // texts of the pending choice
   std::vector<Name> defaultname;  // character names, numbered from 1
   int maxChar = 0;
+  long fetchedAt = -1;  // EVENT.BIN offset of the byte the latest fetch read (for reports)
 
  private:
   long fileSize = 0;  // length of "EVENT.BIN"

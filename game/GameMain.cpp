@@ -181,6 +181,7 @@ void Game::seekChart() {
 }
 
 void Game::fetch() {
+  fetchedAt = fp ? std::ftell(fp.get()) : -1;
   int c = readByte();
   if (c < 0) {
     stop();

@@ -12,6 +12,7 @@
 #include "tools/author/story_check.h"
 #include "tools/author/story_compiler.h"
 #include "tools/author/story_dumper.h"
+#include "tools/author/story_explore.h"
 #include "tools/author/story_graph.h"
 #include "platform/OutputFile.h"
 #include <CLI/CLI.hpp>
@@ -102,6 +103,24 @@ int check(const std::string& dir, const std::string& script, bool strict) {
   return report(r, source, strict, stdout);
 }
 
+// Exit 0 when every chart was reached without a chart error or a missing file.
+int explore(const std::string& dir, const std::string& json, long maxRoutes, long maxSteps) {
+  story::ExploreLimits limits;
+  if (maxRoutes > 0) limits.maxRoutes = maxRoutes;
+  if (maxSteps > 0) limits.maxSteps = maxSteps;
+  story::Exploration e;
+  std::string error;
+  if (!story::exploreStory(dir, limits, e, error)) return lmtool::fail(error);
+  std::string text = story::explorationText(e);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  if (!json.empty()) {
+    std::string doc = story::explorationJson(e);
+    if (!platform::writeFileAtomic(json, std::vector<unsigned char>(doc.begin(), doc.end()), error))
+      return lmtool::fail(error);
+  }
+  return e.chartErrors.empty() && e.neverReached.empty() && e.missingFiles.empty() ? 0 : 1;
+}
+
 const char* kUsage =
     "usage: lmtool story build SCRIPT OUTDIR [--strict]\n"
     "       lmtool story dump DATADIR [-o SCRIPT]\n"
@@ -185,7 +204,7 @@ int run(int argc, char** argv) {
   if (*d) return dump(dir.c_str(), out.empty() ? nullptr : out.c_str());
   if (*c) return check(dir, script, strict);
   if (*g) return graph(dir, out, script);
-  if (*e) return 2;  // explore: next
+  if (*e) return explore(dir, json, maxRoutes, maxSteps);
   return usage();
 }
 
@@ -201,5 +220,6 @@ LMTOOL_COMMAND(story, "story",
                "  story graph DATADIR -o F    the charts and their successors as Graphviz DOT (F.dot), or SVG\n"
                "                              (F.svg, when Graphviz is installed)\n"
                "  story explore DATADIR       play every choice path headless; report the charts reached,\n"
-               "                              endings, chart errors, missing files, routes (--json FILE)",
+               "                              endings, chart errors, missing files, routes (--json FILE);\n"
+               "                              exit 0 when every chart is reached cleanly, else 1",
                run);

@@ -80,5 +80,23 @@ TEST_F(LmtoolStory, GraphWritesDotOrSvg) {
   EXPECT_EQ(story("graph nowhere -o g.dot").code, 1);
 }
 
+TEST_F(LmtoolStory, ExploreExitsOneOnAnyProblemAndWritesJson) {
+  writeMiniStory();
+  PlayerResult r = story("explore . --json out.json");
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("charts reached: 4 of 4 (1 2 3 4)\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  route 2: answers 2, "), std::string::npos) << r.out;
+  EXPECT_TRUE(r.err.empty()) << r.err;
+  std::string json(reinterpret_cast<const char*>(readFile("out.json").data()), readFile("out.json").size());
+  EXPECT_NE(json.find("\"charts_total\": 4"), std::string::npos) << json;
+
+  std::remove("ev/E002.PF1");
+  r = story("explore .");
+  EXPECT_EQ(r.code, 1) << r.out;
+  EXPECT_NE(r.out.find("missing files:\n  ev\\E002.PF1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(story("explore . --max-routes 0").code, 2);
+  EXPECT_EQ(story("explore nowhere").code, 1);
+}
+
 }  // namespace
 }  // namespace lmtest
