@@ -70,8 +70,14 @@ class HeadlessAudio : public AudioBackend {
 
   // Completes every buffer due by virtual time `ms` (one per 2048/44100 s since open).
   void advanceTo(uint32_t ms);
-  // Flushes and closes the WAV file; true when it was written completely (or none was asked for).
+  // Flushes and closes the WAV file; true when it was written completely (or
+  // none was asked for); otherwise wavError() says why.
   bool finish();
+  const std::string& wavError() const { return wavError_; }
+  // Test hook: a smaller recording limit than a WAV file's 4 GiB (bytes of samples).
+  void setRecordingLimit(uint64_t bytes) { wav_.setLimit(bytes); }
+  // The recording reached its limit and stopped (a warning was printed).
+  bool recordingStopped() const { return wavStopped_; }
 
   bool isOpen() const { return open_; }
   uint64_t buffersPlayed() const { return played_; }
@@ -79,10 +85,13 @@ class HeadlessAudio : public AudioBackend {
 
  private:
   void playOne();
+  void record(const char* buffer, size_t length);
 
   std::string wavPath_;
   WavWriter wav_;
   bool wavFailed_ = false;
+  bool wavStopped_ = false;
+  std::string wavError_;
   bool wavDone_ = false;  // finish() ran: nothing more is recorded
   bool open_ = false;
   bool paused_ = false;

@@ -1,5 +1,6 @@
 #include "platform/Audio.h"
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -24,7 +25,7 @@ bool HeadlessAudio::open(const WaveFormat& format, AudioDone done, void* instanc
   if (open_ || format.formatTag != 1 || !supports(format.bitsPerSample / 8, format.channels, format.samplesPerSec))
     return false;
   if (!wavPath_.empty() && !wav_.isOpen() && !wavFailed_ && !wavDone_) {
-    if (!wav_.open(wavPath_, kRate, 2, 16)) wavFailed_ = true;
+    if (!wav_.open(wavPath_, kRate, 2, 16, &wavError_)) wavFailed_ = true;
   }
   open_ = true;
   paused_ = false;
@@ -83,31 +84,48 @@ void HeadlessAudio::advanceTo(uint32_t ms) {
   while (open_ && !paused_ && played_ < due) playOne();
 }
 
+// Appends one played buffer to the recording; at the size limit the
+// recording stops with a warning and what was recorded is kept.
+void HeadlessAudio::record(const char* buffer, size_t length) {
+  if (!wav_.isOpen() || wavStopped_) return;
+  if (!wav_.write(buffer, length)) {
+    wavFailed_ = true;
+    return;
+  }
+  if (wav_.full()) {
+    wavStopped_ = true;
+    std::fprintf(stderr,
+                 "lmplayer: warning: the recording reached the largest size a WAV file can hold (%llu bytes of "
+                 "sound); recording stopped, the file keeps what was recorded\n",
+                 static_cast<unsigned long long>(wav_.dataBytes()));
+  }
+}
+
 // Plays the head of the queue (silence when it ran dry) and hands it back.
 void HeadlessAudio::playOne() {
   ++played_;
   if (queue_.empty()) {
-    if (wav_.isOpen()) {
-      static const std::vector<char> silence(kFramesPerBuffer * 4, 0);
-      if (!wav_.write(silence.data(), silence.size())) wavFailed_ = true;
-    }
+    static const std::vector<char> silence(kFramesPerBuffer * 4, 0);
+    record(silence.data(), silence.size());
     return;
   }
   auto [buffer, length] = queue_.front();
   queue_.pop_front();
-  if (wav_.isOpen() && !wav_.write(buffer, static_cast<size_t>(length))) wavFailed_ = true;
+  record(buffer, static_cast<size_t>(length));
   if (done_) done_(this, instance_, buffer, length);
 }
 
 bool HeadlessAudio::finish() {
   // Nothing was ever played: the recording is an empty file.
   if (!wavPath_.empty() && !wav_.isOpen() && !wavFailed_ && !wavDone_) {
-    if (!wav_.open(wavPath_, kRate, 2, 16)) wavFailed_ = true;
+    if (!wav_.open(wavPath_, kRate, 2, 16, &wavError_)) wavFailed_ = true;
   }
   wavDone_ = true;
   if (wav_.isOpen()) {
-    if (!wav_.close()) wavFailed_ = true;
+    if (wavFailed_) wav_.abandon();
+    else if (!wav_.close(&wavError_)) wavFailed_ = true;
   }
+  if (wavFailed_ && wavError_.empty()) wavError_ = "cannot write '" + wavPath_ + "'";
   return !wavFailed_;
 }
 

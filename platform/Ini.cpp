@@ -1,9 +1,18 @@
 #include "platform/Ini.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -38,21 +47,14 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-bool readFile(const char* file, std::string& text) {
-  FILE* fp = std::fopen(file, "rb");
-  if (!fp) return false;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) text.append(buf, n);
-  std::fclose(fp);
-  return true;
-}
+// A file's sections in file order, each with its keys in file order.
+struct Section {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> keys;
+};
 
-// Finds the value of key in the first section named `section`.
-bool lookup(const char* section, const char* key, const char* file, std::string& value) {
-  std::string text;
-  if (!section || !key || !file || !readFile(file, text)) return false;
-  bool inSection = false, seenSection = false;
+std::vector<Section> parse(const std::string& text) {
+  std::vector<Section> sections;
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
@@ -61,21 +63,119 @@ bool lookup(const char* section, const char* key, const char* file, std::string&
     pos = end + 1;
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
-      if (seenSection) return false;  // only the first section of that name counts
       size_t close = line.find(']');
-      std::string name = trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-      inSection = sameName(name, section);
-      seenSection = inSection;
+      sections.push_back({trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), {}});
       continue;
     }
-    if (!inSection) continue;
+    if (sections.empty()) continue;
     size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    if (!sameName(trim(line.substr(0, eq)), key)) continue;
     std::string v = trim(line.substr(eq + 1));
     if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) v = v.substr(1, v.size() - 2);
-    value = v;
-    return true;
+    sections.back().keys.emplace_back(trim(line.substr(0, eq)), std::move(v));
+  }
+  return sections;
+}
+
+// What identifies one version of a file.
+struct Version {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = -1;
+  struct timespec mtime {};
+  bool operator==(const Version& o) const {
+    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec;
+  }
+};
+
+Version versionOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim}; }
+
+// Reads a regular file, at most kMaxIniBytes (then up to its last line end
+// within that). False for anything else: a FIFO or a device never blocks or
+// streams endlessly here.
+bool readRegular(const char* file, std::string& text, Version& version) {
+  struct stat st;
+  if (::stat(file, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const int fd = ::open(file, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  version = versionOf(st);
+  text.clear();
+  char buf[4096];
+  while (text.size() < kMaxIniBytes) {
+    const size_t want = std::min(sizeof buf, kMaxIniBytes - text.size());
+    const ssize_t n = ::read(fd, buf, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+  }
+  char extra;
+  if (text.size() >= kMaxIniBytes && ::read(fd, &extra, 1) == 1) {
+    // Cut at a line end so no value is read half.
+    const size_t lastLine = text.rfind('\n');
+    text.resize(lastLine == std::string::npos ? 0 : lastLine + 1);
+  }
+  ::close(fd);
+  return true;
+}
+
+// File times come from a coarse clock: a file written in the same clock tick
+// as it was read may change again without its time changing. Such a recent
+// copy is read again at each use until the file has aged past this margin.
+constexpr long long kRacyMarginNs = 100'000'000;
+
+long long nanoseconds(const struct timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; }
+
+struct Cache {
+  std::mutex lock;
+  std::string file;
+  bool present = false;
+  bool settled = false;  // the file was older than the read by the margin
+  Version version;
+  std::vector<Section> sections;
+  unsigned long reads = 0;
+};
+
+Cache& cache() {
+  static Cache c;
+  return c;
+}
+
+// Finds the value of key in the first section named `section`.
+bool lookup(const char* section, const char* key, const char* file, std::string& value) {
+  if (!section || !key || !file) return false;
+  Cache& c = cache();
+  std::lock_guard<std::mutex> guard(c.lock);
+  struct stat st;
+  const bool exists = ::stat(file, &st) == 0 && S_ISREG(st.st_mode);
+  const bool fresh =
+      c.file == file && c.present == exists && (!exists || (c.settled && c.version == versionOf(st)));
+  if (!fresh) {
+    std::string text;
+    Version version;
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    c.file = file;
+    c.present = readRegular(file, text, version);
+    c.version = version;
+    c.settled = nanoseconds(version.mtime) < nanoseconds(now) - kRacyMarginNs;
+    c.sections = c.present ? parse(text) : std::vector<Section>();
+    ++c.reads;
+  }
+  for (const Section& s : c.sections) {
+    if (!sameName(s.name, section)) continue;
+    // Only the first section of that name counts.
+    for (const auto& [k, v] : s.keys) {
+      if (sameName(k, key)) {
+        value = v;
+        return true;
+      }
+    }
+    return false;
   }
   return false;
 }
@@ -100,23 +200,17 @@ int getProfileInt(const char* section, const char* key, int def, const char* fil
   while (i < value.size() && isBlank(value[i])) ++i;
   bool negative = false;
   if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
-  uint32_t base = 10;
-  if (i + 1 < value.size() && value[i] == '0' && (value[i + 1] == 'x' || value[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
   uint32_t result = 0;
-  for (; i < value.size(); ++i) {
-    unsigned char c = value[i];
-    uint32_t digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else break;
-    result = result * base + digit;  // wraps modulo 2^32
-  }
+  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+    result = result * 10 + static_cast<uint32_t>(value[i] - '0');  // wraps modulo 2^32
   if (negative) result = 0u - result;
   return static_cast<int>(result);
+}
+
+unsigned long iniFileReads() {
+  Cache& c = cache();
+  std::lock_guard<std::mutex> guard(c.lock);
+  return c.reads;
 }
 
 }  // namespace platform

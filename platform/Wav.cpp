@@ -1,6 +1,5 @@
 #include "platform/Wav.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace platform {
@@ -17,11 +16,12 @@ void le32(unsigned char* p, uint32_t v) {
   le16(p + 2, v >> 16);
 }
 
-// The 44-byte RIFF/WAVE header of a PCM file holding `dataBytes` of samples.
-void makeHeader(unsigned char* h, int rate, int channels, int bits, uint32_t dataBytes) {
+// The 44-byte RIFF/WAVE header of a PCM file: `riffBytes` in the RIFF chunk,
+// `dataBytes` of samples (0xFFFFFFFF for both: length unknown).
+void makeHeader(unsigned char* h, int rate, int channels, int bits, uint32_t riffBytes, uint32_t dataBytes) {
   const int blockAlign = bits * channels / 8;
   std::memcpy(h, "RIFF", 4);
-  le32(h + 4, 36 + dataBytes);
+  le32(h + 4, riffBytes);
   std::memcpy(h + 8, "WAVEfmt ", 8);
   le32(h + 16, 16);
   le16(h + 20, 1);
@@ -38,30 +38,41 @@ void makeHeader(unsigned char* h, int rate, int channels, int bits, uint32_t dat
 
 WavWriter::~WavWriter() { abandon(); }
 
-bool WavWriter::open(const std::string& path, int rate, int channels, int bitsPerSample) {
+bool WavWriter::open(const std::string& path, int rate, int channels, int bitsPerSample, std::string* error) {
   abandon();
-  if (rate <= 0 || channels <= 0 || (bitsPerSample != 8 && bitsPerSample != 16)) return false;
-  path_ = path;
-  tempPath_ = path + ".part";
-  fp_ = std::fopen(tempPath_.c_str(), "wb");
-  if (!fp_) return false;
-  dataBytes_ = 0;
-  failed_ = false;
-  unsigned char header[44];
-  makeHeader(header, rate, channels, bitsPerSample, 0);
-  if (std::fwrite(header, 1, sizeof header, fp_) != sizeof header) failed_ = true;
+  std::string why;
+  if (rate <= 0 || channels <= 0 || (bitsPerSample != 8 && bitsPerSample != 16)) {
+    if (error) *error = "cannot write '" + path + "': unsupported sound format";
+    return false;
+  }
+  if (!out_.open(path, why)) {
+    if (error) *error = why;
+    return false;
+  }
   rate_ = rate;
   channels_ = channels;
   bits_ = bitsPerSample;
+  dataBytes_ = 0;
+  failed_ = false;
+  full_ = false;
+  unsigned char header[44];
+  // A file gets its sizes at close(); a stream never can.
+  const uint32_t unknown = out_.replacing() ? 0 : 0xFFFFFFFFu;
+  makeHeader(header, rate, channels, bitsPerSample, out_.replacing() ? 36 : unknown, unknown);
+  if (!out_.write(header, sizeof header)) failed_ = true;
   return !failed_;
 }
 
 bool WavWriter::write(const void* bytes, size_t length) {
-  if (!fp_ || failed_) return false;
-  if (length && std::fwrite(bytes, 1, length, fp_) != length) failed_ = true;
+  if (!out_.isOpen() || failed_) return false;
+  if (full_) return true;
+  const uint64_t frame = static_cast<uint64_t>(bits_ / 8) * static_cast<uint64_t>(channels_);
+  if (dataBytes_ + length > limit_) {
+    length = static_cast<size_t>((limit_ - dataBytes_) / frame * frame);
+    full_ = true;
+  }
+  if (length && !out_.write(bytes, length)) failed_ = true;
   dataBytes_ += length;
-  // A RIFF file cannot describe more than 4 GiB.
-  if (dataBytes_ > 0xFFFFFFFFul - 36) failed_ = true;
   return !failed_;
 }
 
@@ -77,31 +88,36 @@ bool WavWriter::writeSigned8(const signed char* samples, size_t count) {
   return true;
 }
 
-bool WavWriter::close() {
-  if (!fp_) return false;
-  // RIFF chunks are padded to an even length.
-  if (dataBytes_ & 1) {
-    unsigned char pad = 0;
-    if (std::fwrite(&pad, 1, 1, fp_) != 1) failed_ = true;
+bool WavWriter::close(std::string* error) {
+  if (!out_.isOpen()) {
+    if (error) *error = "no sound file is open";
+    return false;
   }
-  unsigned char header[44];
-  makeHeader(header, rate_, channels_, bits_, static_cast<uint32_t>(dataBytes_));
-  le32(header + 4, static_cast<uint32_t>(36 + dataBytes_ + (dataBytes_ & 1)));
-  if (std::fseek(fp_, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, fp_) != sizeof header)
-    failed_ = true;
-  if (std::fclose(fp_) != 0) failed_ = true;
-  fp_ = nullptr;
-  if (!failed_ && std::rename(tempPath_.c_str(), path_.c_str()) != 0) failed_ = true;
-  if (failed_) std::remove(tempPath_.c_str());
-  return !failed_;
+  if (out_.replacing() && !failed_) {
+    // RIFF chunks are padded to an even length.
+    if (dataBytes_ & 1) {
+      unsigned char pad = 0;
+      if (!out_.write(&pad, 1)) failed_ = true;
+    }
+    unsigned char header[44];
+    makeHeader(header, rate_, channels_, bits_, static_cast<uint32_t>(36 + dataBytes_ + (dataBytes_ & 1)),
+               static_cast<uint32_t>(dataBytes_));
+    if (std::fseek(out_.stream(), 0, SEEK_SET) != 0 || !out_.write(header, sizeof header)) failed_ = true;
+  }
+  if (failed_) {
+    if (error) *error = "cannot write '" + out_.path() + "'";
+    out_.abandon();
+    return false;
+  }
+  std::string why;
+  if (!out_.commit(why)) {
+    if (error) *error = why;
+    return false;
+  }
+  return true;
 }
 
-void WavWriter::abandon() {
-  if (!fp_) return;
-  std::fclose(fp_);
-  fp_ = nullptr;
-  std::remove(tempPath_.c_str());
-}
+void WavWriter::abandon() { out_.abandon(); }
 
 bool writeWav8(const std::string& path, const signed char* samples, size_t count, int rate) {
   WavWriter wav;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/OutputFile.h"
 #include "tools/Command.h"
 #include "tools/author/story_check.h"
 #include "tools/author/story_compiler.h"
@@ -159,10 +160,9 @@ int dump(const char* dataDir, const char* outFile) {
     std::fwrite(script.data(), 1, script.size(), stdout);
     return 0;
   }
-  std::ofstream out(outFile, std::ios::binary);
-  out << script;
-  out.close();
-  return out ? 0 : lmtool::fail(std::string("cannot write ") + outFile);
+  if (!platform::writeFileAtomic(outFile, std::vector<unsigned char>(script.begin(), script.end()), error))
+    return lmtool::fail(error);
+  return 0;
 }
 
 // Options after the subcommand's name, through CLI11; a bad command line exits 2.

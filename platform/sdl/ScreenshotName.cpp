@@ -1,5 +1,8 @@
 #include "platform/sdl/ScreenshotName.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -11,8 +14,9 @@ std::string nextScreenshotName(const std::string& dir, int limit) {
     char name[32];
     std::snprintf(name, sizeof name, "lmplayer-%04d.png", n);
     fs::path p = fs::path(dir.empty() ? "." : dir) / name;
-    std::error_code ec;
-    if (!fs::exists(p, ec) && !ec) return p.string();
+    // A name taken by anything, even a dangling link, is skipped.
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 && errno == ENOENT) return p.string();
   }
   return "";
 }

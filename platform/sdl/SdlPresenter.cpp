@@ -37,10 +37,11 @@ void SdlPresenter::present(const Frame& frame) {
 
   if (!shotPath_.empty()) {
     std::vector<unsigned char> rgb = frameToRgb(frame);
-    if (writePng(shotPath_, frame.width, frame.height, 3, rgb.data())) {
+    std::string why;
+    if (writePng(shotPath_, frame.width, frame.height, 3, rgb.data(), &why)) {
       std::fprintf(stderr, "lmplayer: saved %s\n", shotPath_.c_str());
     } else {
-      std::fprintf(stderr, "lmplayer: cannot write the screenshot '%s'\n", shotPath_.c_str());
+      std::fprintf(stderr, "lmplayer: screenshot: %s\n", why.c_str());
     }
     shotPath_.clear();
   }

@@ -1,10 +1,13 @@
 #include "shell/app/EventLog.h"
 
+#include "platform/OutputFile.h"
+
 namespace app {
 
 bool EventLog::open(const std::string& path, std::string& error) {
-  file_.reset(std::fopen(path.c_str(), "w"));
-  if (!file_) error = "cannot write the event log '" + path + "'";
+  std::string why;
+  file_.reset(platform::openOutputInPlace(path, why));
+  if (!file_) error = "--event-log: " + why;
   return file_ != nullptr;
 }
 
@@ -30,8 +33,9 @@ void EventLog::key(long step, unsigned vk, bool down) {
 void EventLog::event(long step, const std::string& what) { write(std::to_string(step) + " " + what + "\n"); }
 
 bool StepTimes::open(const std::string& path, std::string& error) {
-  file_.reset(std::fopen(path.c_str(), "w"));
-  if (!file_) error = "cannot write the step times file '" + path + "'";
+  std::string why;
+  file_.reset(platform::openOutputInPlace(path, why));
+  if (!file_) error = "--step-times: " + why;
   return file_ != nullptr;
 }
 

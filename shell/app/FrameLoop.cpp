@@ -2,6 +2,7 @@
 
 #include "graphics/graphicDevice.h"
 #include "platform/Clock.h"
+#include "platform/ErrorLog.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
 #include "shell/app/LmPlayerMachine.h"
@@ -19,7 +20,7 @@ void FrameLoop::postQuit(int code) {
 }
 
 void FrameLoop::create() {
-  errlog_.reset(std::fopen("error.log", "wb"));
+  errlog_.reset(platform::openErrorLog("error.log"));
   ZEPL_Init(nullptr);
   soundStarted_ = true;
   ZegDevice::hwnd = nullptr;

@@ -7,6 +7,7 @@
 
 #include "platform/Audio.h"
 #include "platform/Clock.h"
+#include "platform/OutputFile.h"
 #include "platform/Presenter.h"
 #include "shell/Key.h"
 #include "shell/app/FrameLoop.h"
@@ -18,8 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// "-" (standard output) stays as it is.
 std::string absoluteFrom(const std::string& base, const std::string& path) {
-  if (path.empty() || fs::path(path).is_absolute()) return path;
+  if (path.empty() || path == "-" || fs::path(path).is_absolute()) return path;
   return (fs::path(base) / path).string();
 }
 
@@ -73,7 +75,7 @@ int runHeadless(const Options& options, Session& session) {
   }
   platform::setAudioBackend(nullptr);
   if (!audio.finish()) {
-    std::fprintf(stderr, "lmplayer: cannot write the audio file '%s'\n", options.audioOut.c_str());
+    std::fprintf(stderr, "lmplayer: --audio-out: %s\n", audio.wavError().c_str());
     return 1;
   }
   return 0;
@@ -100,6 +102,18 @@ int runWindow(const Options& options, Session& session, const HostFactory& openW
     runLoop(loop, [&] { host->waitTick(events); });
   }
   return 0;
+}
+
+// Every file the run will write, named by its option.
+std::vector<platform::NamedOutput> outputsOf(const Options& options) {
+  std::vector<platform::NamedOutput> out;
+  if (!options.trace.empty()) out.push_back({"--trace", options.trace});
+  if (!options.audioOut.empty()) out.push_back({"--audio-out", options.audioOut});
+  if (!options.frameHashes.empty()) out.push_back({"--frame-hashes", options.frameHashes});
+  if (!options.eventLog.empty()) out.push_back({"--event-log", options.eventLog});
+  if (!options.stepTimes.empty()) out.push_back({"--step-times", options.stepTimes});
+  for (const ShotRequest& shot : options.shots) out.push_back({"--shot " + std::to_string(shot.step), shot.file});
+  return out;
 }
 
 }  // namespace
@@ -131,7 +145,14 @@ int run(const Options& given, const HostFactory& openWindow) {
   options.eventLog = absoluteFrom(startDir, options.eventLog);
   options.stepTimes = absoluteFrom(startDir, options.stepTimes);
   options.audioOut = absoluteFrom(startDir, options.audioOut);
+  options.frameHashes = absoluteFrom(startDir, options.frameHashes);
   for (ShotRequest& shot : options.shots) shot.file = absoluteFrom(startDir, shot.file);
+  // A wrong output is reported before the run, not after it.
+  std::string outputError;
+  if (!platform::checkOutputPaths(outputsOf(options), outputError)) {
+    std::fprintf(stderr, "lmplayer: %s\n", outputError.c_str());
+    return 1;
+  }
 
   std::string dataDir = options.dataDir.empty() ? defaultDataDir(executableDir()) : options.dataDir;
   if (dataDir.empty()) {
@@ -147,6 +168,7 @@ int run(const Options& given, const HostFactory& openWindow) {
     return 1;
   }
   int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, startDir);
+  if (!session.finish() && code == 0) code = 1;
   if (code == 0 && session.outputFailed()) code = 1;
   return code;
 }

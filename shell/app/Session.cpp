@@ -49,19 +49,28 @@ uint64_t frameHash(const ZegDevice& zeg) {
 }
 
 Session::Session(const Options& options) : options_(options) {
-  if (!options_.trace.empty()) {
-    trace_.reset(std::fopen(options_.trace.c_str(), "w"));
-    if (!trace_) error_ = "cannot write the trace file '" + options_.trace + "'";
-  }
-  if (!options_.frameHashes.empty() && error_.empty()) {
-    frameHashes_.reset(std::fopen(options_.frameHashes.c_str(), "w"));
-    if (!frameHashes_) error_ = "cannot write the frame hash file '" + options_.frameHashes + "'";
-  }
+  std::string why;
+  if (!options_.trace.empty() && !trace_.open(options_.trace, why)) error_ = "--trace: " + why;
+  if (!options_.frameHashes.empty() && error_.empty() && !frameHashes_.open(options_.frameHashes, why))
+    error_ = "--frame-hashes: " + why;
   if (!options_.eventLog.empty() && error_.empty()) eventLog_.open(options_.eventLog, error_);
   if (!options_.stepTimes.empty() && error_.empty()) stepTimes_.open(options_.stepTimes, error_);
 }
 
-Session::~Session() = default;
+// Whatever way the run ended, what was traced is kept.
+Session::~Session() { finish(); }
+
+bool Session::finish() {
+  bool ok = true;
+  for (platform::OutputFile* out : {&trace_, &frameHashes_}) {
+    std::string why;
+    if (out->isOpen() && !out->commit(why)) {
+      std::fprintf(stderr, "lmplayer: %s\n", why.c_str());
+      ok = false;
+    }
+  }
+  return ok;
+}
 
 void Session::attach(FrameLoop& loop) {
   FrameHooks hooks;
@@ -94,11 +103,11 @@ void Session::beforeStep(FrameLoop& loop, long step) {
 
 void Session::afterStep(FrameLoop& loop, long step) {
   lastStep_ = step;
-  if (trace_) {
+  if (trace_.isOpen()) {
     LmPlayer* player = playerOf(loop);
     std::string line = player ? traceLine(step, sceneAtStart_, *player) : std::to_string(step);
     line += '\n';
-    if (std::fputs(line.c_str(), trace_.get()) < 0) outputFailed_ = true;
+    if (!trace_.write(line.data(), line.size())) outputFailed_ = true;
   }
   if (options_.steps > 0 && step >= options_.steps) loop.requestStop();
 }
@@ -109,13 +118,14 @@ void Session::afterDraw(long lastStep, const ZegDevice& zeg) {
     if (shot.step <= lastDrawn_ || shot.step > lastStep) continue;
     platform::Frame frame{zeg.storage(), zeg.width, zeg.height, zeg.storageStride()};
     std::vector<unsigned char> rgb = platform::frameToRgb(frame);
-    if (!platform::writePng(shot.file, zeg.width, zeg.height, 3, rgb.data())) {
-      std::fprintf(stderr, "lmplayer: cannot write the shot '%s'\n", shot.file.c_str());
+    std::string why;
+    if (!platform::writePng(shot.file, zeg.width, zeg.height, 3, rgb.data(), &why)) {
+      std::fprintf(stderr, "lmplayer: --shot: %s\n", why.c_str());
       outputFailed_ = true;
     }
   }
-  if (frameHashes_ &&
-      std::fprintf(frameHashes_.get(), "%ld %016llx\n", lastStep, static_cast<unsigned long long>(frameHash(zeg))) < 0)
+  if (frameHashes_.isOpen() && std::fprintf(frameHashes_.stream(), "%ld %016llx\n", lastStep,
+                                            static_cast<unsigned long long>(frameHash(zeg))) < 0)
     outputFailed_ = true;
   lastDrawn_ = lastStep;
 }

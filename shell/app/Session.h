@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/OutputFile.h"
 #include "shell/app/EventLog.h"
 #include "shell/app/FrameLoop.h"
 #include "shell/app/Options.h"
@@ -24,7 +25,7 @@ uint64_t frameHash(const ZegDevice& zeg);
 
 class Session {
  public:
-  // Opens the trace file when one is asked for; check ok().
+  // Starts the trace and frame-hash outputs when asked for; check ok().
   explicit Session(const Options& options);
   ~Session();
   Session(const Session&) = delete;
@@ -34,6 +35,11 @@ class Session {
   const std::string& error() const { return error_; }
   // Shots, trace or log lines that could not be written.
   bool outputFailed() const { return outputFailed_ || eventLog_.failed() || stepTimes_.failed(); }
+
+  // Puts the trace and frame-hash files in place (they appear only now; the
+  // destructor does it too); false, with each reason printed, when one could
+  // not be written.
+  bool finish();
 
   // Installs the hooks on `loop`; the loop's machine must be an LmPlayerMachine
   // for the trace (other machines are traced without a scene).
@@ -54,11 +60,8 @@ class Session {
   long lastDrawn_ = 0;
   int sceneAtStart_ = 0;
   long lastStep_ = 0;
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, FileCloser> trace_;
-  std::unique_ptr<std::FILE, FileCloser> frameHashes_;
+  platform::OutputFile trace_;
+  platform::OutputFile frameHashes_;
   EventLog eventLog_;
   StepTimes stepTimes_;
   std::string error_;

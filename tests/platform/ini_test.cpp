@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "platform/Ini.h"
@@ -85,6 +89,7 @@ TEST_F(IniTest, ShiftJisBytesAreKeptAndNotCaseFolded) {
   EXPECT_EQ(get("N"), "\x95\x5C\x8E\xA6");
 }
 
+// Integers are decimal only: "0x1F" is the digit 0 and then junk.
 TEST_F(IniTest, IntegersParseLikeTheWindowsReader) {
   lmtest::writeText("t.ini",
                     "[DOROVANKA]\n"
@@ -96,18 +101,22 @@ TEST_F(IniTest, IntegersParseLikeTheWindowsReader) {
                     "nodigits=abc\n"
                     "empty=\n"
                     "wrap=4294967297\n"
-                    "big=0xFFFFFFFF\n");
+                    "big=0xFFFFFFFF\n"
+                    "max=4294967295\n"
+                    "zeros=007\n");
   auto i = [](const char* k) { return getProfileInt("DOROVANKA", k, -99, "t.ini"); };
   EXPECT_EQ(i("dec"), 1234);
   EXPECT_EQ(i("neg"), -17);
   EXPECT_EQ(i("pos"), 5);
-  EXPECT_EQ(i("hex"), 31);
-  EXPECT_EQ(i("HEXU"), 255);
+  EXPECT_EQ(i("hex"), 0);
+  EXPECT_EQ(i("HEXU"), 0);
   EXPECT_EQ(i("nodigits"), 0);
   EXPECT_EQ(i("empty"), -99);
   EXPECT_EQ(i("missing"), -99);
   EXPECT_EQ(i("wrap"), 1);
-  EXPECT_EQ(i("big"), -1);
+  EXPECT_EQ(i("big"), 0);
+  EXPECT_EQ(i("max"), -1);
+  EXPECT_EQ(i("zeros"), 7);
 }
 
 TEST_F(IniTest, ZeroSizeBufferCopiesNothing) {
@@ -116,6 +125,78 @@ TEST_F(IniTest, ZeroSizeBufferCopiesNothing) {
   EXPECT_EQ(buf[0], 'x');
   EXPECT_EQ(getProfileString("DOROVANKA", "A", "abc", buf, 1, "t.ini"), 0);
   EXPECT_EQ(buf[0], '\0');
+}
+
+}  // namespace
+
+namespace {
+
+// Moves a file's times back, as if it had been written long ago.
+void age(const char* path, long seconds) {
+  struct stat st;
+  ASSERT_EQ(::stat(path, &st), 0);
+  struct timespec times[2] = {{st.st_mtim.tv_sec - seconds, 0}, {st.st_mtim.tv_sec - seconds, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path, times, 0), 0);
+}
+
+TEST_F(IniTest, TheFileIsReadOnceUntilItChanges) {
+  lmtest::writeText("t.ini", "[DOROVANKA]\nA=1\nB=two\n");
+  age("t.ini", 100);
+  const unsigned long before = platform::iniFileReads();
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ(getProfileInt("DOROVANKA", "A", 0, "t.ini"), 1);
+    EXPECT_EQ(get("B"), "two");
+  }
+  EXPECT_EQ(platform::iniFileReads() - before, 1u);
+  // Another size: read again.
+  lmtest::writeText("t.ini", "[DOROVANKA]\nA=22\nB=two\n");
+  age("t.ini", 90);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 0, "t.ini"), 22);
+  // The same size, another modification time: read again.
+  lmtest::writeText("t.ini", "[DOROVANKA]\nA=33\nB=two\n");
+  age("t.ini", 80);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 0, "t.ini"), 33);
+  EXPECT_EQ(platform::iniFileReads() - before, 3u);
+  // Removed: defaults.
+  ASSERT_EQ(::unlink("t.ini"), 0);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", -5, "t.ini"), -5);
+}
+
+TEST_F(IniTest, AFileJustWrittenIsReadAgainUntilItSettles) {
+  // Two writes within one tick of the file clock may leave the same size and
+  // time: a fresh file is never trusted from the cache.
+  lmtest::writeText("t.ini", "[DOROVANKA]\nA=1\n");
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 0, "t.ini"), 1);
+  lmtest::writeText("t.ini", "[DOROVANKA]\nA=2\n");
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 0, "t.ini"), 2);
+}
+
+TEST_F(IniTest, OnlyARegularFileIsRead) {
+  // A FIFO nobody writes to would block a reader; it reads as missing.
+  ASSERT_EQ(::mkfifo("fifo.ini", 0600), 0);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 7, "fifo.ini"), 7);
+  // A link to an endless device reads as missing; a link to a file is read.
+  ASSERT_EQ(::symlink("/dev/zero", "zero.ini"), 0);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 8, "zero.ini"), 8);
+  lmtest::writeText("real.ini", "[DOROVANKA]\nA=3\n");
+  ASSERT_EQ(::symlink("real.ini", "link.ini"), 0);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 0, "link.ini"), 3);
+  lmtest::makeDirs("dir.ini");
+  EXPECT_EQ(getProfileInt("DOROVANKA", "A", 9, "dir.ini"), 9);
+}
+
+TEST_F(IniTest, AHugeFileIsReadOnlyUpToTheCapInWholeLines) {
+  std::string body = "[DOROVANKA]\nFIRST=1\n";
+  const std::string filler = "; " + std::string(60, 'x') + "\n";
+  while (body.size() + filler.size() < platform::kMaxIniBytes - 100) body += filler;
+  body += ";" + std::string(platform::kMaxIniBytes - 7 - body.size() - 2, 'y') + "\n";
+  ASSERT_EQ(body.size(), platform::kMaxIniBytes - 7);
+  // This line straddles the cap: it must not be read as "LAST=12".
+  body += "LAST=123456789\nAFTER=5\n";
+  lmtest::writeText("big.ini", body);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "FIRST", 0, "big.ini"), 1);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "LAST", -1, "big.ini"), -1);
+  EXPECT_EQ(getProfileInt("DOROVANKA", "AFTER", -1, "big.ini"), -1);
 }
 
 }  // namespace

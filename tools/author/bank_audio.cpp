@@ -3,6 +3,7 @@
 #include <samplerate.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -18,16 +19,19 @@ struct SndfileCloser {
   void operator()(SNDFILE* f) const { sf_close(f); }
 };
 
-// A bank clip's length is a 32-bit count of bytes.
-constexpr uint64_t kMaxClip = 0xFFFFFFFFu;
+// The longest clip, before and after resampling: about 50 minutes at
+// 22050 Hz, far past any voice, and bounded memory for a lying header.
+constexpr uint64_t kMaxClip = uint64_t{1} << 26;
+constexpr sf_count_t kChunkFrames = 65536;
+
+// Samples a clip of `frames` frames has at rate `to` after resampling from `from`.
+double resampledLength(uint64_t frames, int from, int to) {
+  return std::ceil(static_cast<double>(frames) * (static_cast<double>(to) / from));
+}
 
 bool resample(std::vector<float>& mono, int from, int to, std::string& error) {
   const double ratio = static_cast<double>(to) / from;
-  const double expected = std::ceil(static_cast<double>(mono.size()) * ratio);
-  if (expected > static_cast<double>(kMaxClip)) {
-    error = "too long for a bank clip after resampling";
-    return false;
-  }
+  const double expected = resampledLength(mono.size(), from, to);
   std::vector<float> out(static_cast<size_t>(expected) + 64);
   SRC_DATA d{};
   d.data_in = mono.data();
@@ -59,24 +63,38 @@ bool readClip(const std::string& path, int rate, Clip& clip, std::string& error)
     error = path + ": not a usable sound file";
     return false;
   }
-  const uint64_t frames = static_cast<uint64_t>(info.frames);
-  if (frames > kMaxClip || frames * static_cast<uint64_t>(info.channels) > (uint64_t{1} << 31)) {
-    error = path + ": too long for a bank clip";
+  // The converter takes ratios up to 256 either way.
+  if (info.samplerate != rate && (static_cast<double>(rate) / info.samplerate > 256.0 ||
+                                  static_cast<double>(info.samplerate) / rate > 256.0)) {
+    error = path + ": " + std::to_string(info.samplerate) + " Hz is too far from " + std::to_string(rate) +
+            " Hz to convert";
     return false;
   }
-  std::vector<float> interleaved(static_cast<size_t>(frames) * static_cast<size_t>(info.channels));
-  const sf_count_t got = sf_readf_float(in.get(), interleaved.data(), info.frames);
-  if (got != info.frames) {
-    error = path + ": read " + std::to_string(got) + " of " + std::to_string(info.frames) + " frames";
+  // Every size is checked from the header before any sample takes memory.
+  const uint64_t frames = static_cast<uint64_t>(info.frames);
+  if (frames > kMaxClip || info.channels > 1024 || resampledLength(frames, info.samplerate, rate) > kMaxClip) {
+    error = path + ": too long for a bank clip (at most " + std::to_string(kMaxClip) + " samples at " +
+            std::to_string(rate) + " Hz)";
     return false;
   }
 
-  // Mono = the mean of the channels.
+  // Mono = the mean of the channels, read a chunk at a time.
   std::vector<float> mono(static_cast<size_t>(frames));
-  for (size_t f = 0; f < mono.size(); ++f) {
-    float sum = 0;
-    for (int c = 0; c < info.channels; ++c) sum += interleaved[f * static_cast<size_t>(info.channels) + c];
-    mono[f] = sum / static_cast<float>(info.channels);
+  std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * static_cast<size_t>(info.channels));
+  sf_count_t done = 0;
+  while (done < info.frames) {
+    const sf_count_t want = std::min(kChunkFrames, info.frames - done);
+    const sf_count_t got = sf_readf_float(in.get(), chunk.data(), want);
+    for (sf_count_t f = 0; f < got; ++f) {
+      float sum = 0;
+      for (int c = 0; c < info.channels; ++c) sum += chunk[static_cast<size_t>(f) * info.channels + c];
+      mono[static_cast<size_t>(done + f)] = sum / static_cast<float>(info.channels);
+    }
+    done += got;
+    if (got != want) {
+      error = path + ": read " + std::to_string(done) + " of " + std::to_string(info.frames) + " frames";
+      return false;
+    }
   }
   if (info.samplerate != rate && !mono.empty() && !resample(mono, info.samplerate, rate, error)) {
     error = path + ": " + error;

@@ -51,7 +51,9 @@ bool pf1Encode(const std::string& out, const std::vector<std::string>& inputs, s
     int w = 0, h = 0;
     std::vector<unsigned char> rgba;
     std::string why;
-    if (!platform::readPngRgba(path, w, h, rgba, &why)) {
+    // The size is checked from the header, before the pixels take any memory.
+    const long long most = Pf1::kMaxPixels / (inputs.size() == 2 ? 2 : 1);
+    if (!platform::readPngRgba(path, w, h, rgba, &why, most)) {
       error = "cannot read " + path + (why.empty() ? "" : ": " + why);
       return false;
     }
@@ -96,10 +98,7 @@ bool pf1Decode(const std::string& in, const std::string& out, int block, std::st
     return false;
   }
   std::vector<unsigned char> rgba = pf1ToRgba(pic);
-  if (!platform::writePng(out, pic.width, pic.height, 4, rgba.data())) {
-    error = "cannot write " + out;
-    return false;
-  }
+  if (!platform::writePng(out, pic.width, pic.height, 4, rgba.data(), &error)) return false;
   return true;
 }
 

@@ -2,27 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/FileSystem.h"
+#include "platform/OutputFile.h"
 #include "tools/author/story_layout.h"
 #include "tools/author/story_model.h"
 
 namespace story {
-namespace {
-
-bool writeBytes(const std::string& path, const void* data, size_t size, std::string* error) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-  f.close();
-  if (!f) {
-    if (error) *error = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool compileStory(const std::string& scriptText, StoryFiles& out, std::string* error,
                   const std::string& sourceName) {
@@ -60,13 +46,18 @@ bool writeStoryFiles(const StoryFiles& files, const std::string& outDir, std::st
     if (error) *error = "cannot create " + dataDir + ": " + ec.message();
     return false;
   }
+  // The three files belong together: all are replaced, or none is.
   namespace fs = std::filesystem;
-  return writeBytes((fs::path(outDir) / "kirune.ini").string(), files.ini.data(), files.ini.size(),
-                    error) &&
-         writeBytes((fs::path(dataDir) / "EVENT.BIN").string(), files.event.data(), files.event.size(),
-                    error) &&
-         writeBytes((fs::path(dataDir) / "ASTARTUP.BIN").string(), files.startup.data(),
-                    files.startup.size(), error);
+  platform::OutputSet set;
+  set.add((fs::path(outDir) / "kirune.ini").string(), std::vector<unsigned char>(files.ini.begin(), files.ini.end()));
+  set.add((fs::path(dataDir) / "EVENT.BIN").string(), files.event);
+  set.add((fs::path(dataDir) / "ASTARTUP.BIN").string(), files.startup);
+  std::string why;
+  if (!set.commit(why)) {
+    if (error) *error = why;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace story

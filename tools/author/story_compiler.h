@@ -45,6 +45,7 @@ bool compileStory(const std::string& scriptText, StoryFiles& out, std::string* e
 // Writes kirune.ini into outDir and EVENT.BIN and ASTARTUP.BIN into the
 // directory ROOTDIR names below outDir (outDir itself by default), creating
 // directories as needed, so outDir is ready as the player's working directory.
+// The three are replaced as a set: on any failure none of them changes.
 bool writeStoryFiles(const StoryFiles& files, const std::string& outDir, std::string* error);
 
 // Where writeStoryFiles puts EVENT.BIN and ASTARTUP.BIN for a ROOTDIR value.
