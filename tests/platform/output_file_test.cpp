@@ -187,6 +187,23 @@ TEST_F(OutputFileTest, AnAbandonedOrFailedWriteKeepsTheOldFile) {
   EXPECT_EQ(listDir("."), std::set<std::string>{"keep.txt"}) << "no fragment is left";
 }
 
+TEST_F(OutputFileTest, ALogWrittenInPlaceGrowsUnderItsNameButNeverThroughALink) {
+  lmtest::writeText("victim.txt", "precious");
+  ASSERT_EQ(::symlink("victim.txt", "link.log"), 0);
+  std::string error;
+  EXPECT_EQ(platform::openOutputInPlace("link.log", error), nullptr);
+  EXPECT_EQ(platform::openOutputInPlace("/dev/zero", error), nullptr);
+  EXPECT_EQ(text(lmtest::readFile("victim.txt")), "precious");
+  lmtest::writeText("run.log", "old lines");
+  std::FILE* fp = platform::openOutputInPlace("run.log", error);
+  ASSERT_NE(fp, nullptr) << error;
+  EXPECT_TRUE(lmtest::readFile("run.log").empty()) << "emptied at once";
+  std::fputs("1 keys 00\n", fp);
+  std::fflush(fp);
+  EXPECT_EQ(text(lmtest::readFile("run.log")), "1 keys 00\n") << "visible while the run goes";
+  std::fclose(fp);
+}
+
 bool failThirdRename(size_t n) { return n != 2; }
 
 TEST_F(OutputFileTest, ASetIsReplacedWholeOrNotAtAll) {
