@@ -25,29 +25,6 @@ std::string absoluteFrom(const std::string& base, const std::string& path) {
   return (fs::path(base) / path).string();
 }
 
-// Window messages into the frame loop, as the window procedure routes them.
-class LoopEvents : public HostEvents {
- public:
-  LoopEvents(FrameLoop& loop, Session& session) : loop_(loop), session_(session) {}
-  void key(unsigned vk, bool down) override {
-    session_.windowKey(vk, down);
-    keyAction(vk, down ? 1 : 0);
-  }
-  void paint() override {
-    session_.windowEvent("paint");
-    loop_.paint();
-  }
-  void close() override {
-    session_.windowEvent("close");
-    loop_.close();
-  }
-  void windowAction(const std::string& what) override { session_.windowEvent(what); }
-
- private:
-  FrameLoop& loop_;
-  Session& session_;
-};
-
 // Ticks the loop until it quits; a stop request after the step limit closes it.
 template <class Advance>
 void runLoop(FrameLoop& loop, Advance advance) {
@@ -96,10 +73,9 @@ int runWindow(const Options& options, Session& session, const HostFactory& openW
     return 1;
   }
   {
-    FrameLoop loop(host->clock());
-    session.attach(loop);
-    LoopEvents events(loop, session);
-    runLoop(loop, [&] { host->waitTick(events); });
+    WindowRun windowRun(session, *host);
+    while (windowRun.tick()) {
+    }
   }
   return 0;
 }
@@ -137,10 +113,52 @@ std::string defaultDataDir(const std::string& exeDir) {
   return "";
 }
 
-int run(const Options& given, const HostFactory& openWindow) {
+// Window messages into the frame loop, as the window procedure routes them.
+class WindowRun::LoopEvents : public HostEvents {
+ public:
+  LoopEvents(FrameLoop& loop, Session& session) : loop_(loop), session_(session) {}
+  void key(unsigned vk, bool down) override {
+    session_.windowKey(vk, down);
+    keyAction(vk, down ? 1 : 0);
+  }
+  void paint() override {
+    session_.windowEvent("paint");
+    loop_.paint();
+  }
+  void close() override {
+    session_.windowEvent("close");
+    loop_.close();
+  }
+  void windowAction(const std::string& what) override { session_.windowEvent(what); }
+
+ private:
+  FrameLoop& loop_;
+  Session& session_;
+};
+
+WindowRun::WindowRun(Session& session, Host& host)
+    : host_(host), loop_(std::make_unique<FrameLoop>(host.clock())) {
+  events_ = std::make_unique<LoopEvents>(*loop_, session);
+  session.attach(*loop_);
+  loop_->create();
+}
+
+WindowRun::~WindowRun() = default;
+
+bool WindowRun::tick() {
+  if (loop_->quitPosted()) return false;
+  host_.waitTick(*events_);
+  loop_->tick();
+  if (loop_->stopRequested()) loop_->close();
+  return !loop_->quitPosted();
+}
+
+bool prepareRun(const Options& given, RunSetup& setup) {
   std::error_code ec;
-  const std::string startDir = fs::current_path(ec).string();
-  Options options = given;
+  setup.startDir = fs::current_path(ec).string();
+  const std::string& startDir = setup.startDir;
+  Options& options = setup.options;
+  options = given;
   options.trace = absoluteFrom(startDir, options.trace);
   options.eventLog = absoluteFrom(startDir, options.eventLog);
   options.stepTimes = absoluteFrom(startDir, options.stepTimes);
@@ -151,7 +169,8 @@ int run(const Options& given, const HostFactory& openWindow) {
   std::string outputError;
   if (!platform::checkOutputPaths(outputsOf(options), outputError)) {
     std::fprintf(stderr, "lmplayer: %s\n", outputError.c_str());
-    return 1;
+    setup.exitCode = 1;
+    return false;
   }
 
   std::string dataDir = options.dataDir.empty() ? defaultDataDir(executableDir()) : options.dataDir;
@@ -159,23 +178,32 @@ int run(const Options& given, const HostFactory& openWindow) {
     std::fprintf(stderr, "lmplayer: no kirune.ini here and no demo data beside the program; running without data\n");
   } else if (chdir(dataDir.c_str()) != 0) {
     std::fprintf(stderr, "lmplayer: cannot enter the data directory '%s'\n", dataDir.c_str());
-    return 1;
+    setup.exitCode = 1;
+    return false;
   }
 
-  Session session(options);
-  if (!session.ok()) {
-    std::fprintf(stderr, "lmplayer: %s\n", session.error().c_str());
-    return 1;
+  setup.session = std::make_unique<Session>(options);
+  if (!setup.session->ok()) {
+    std::fprintf(stderr, "lmplayer: %s\n", setup.session->error().c_str());
+    setup.exitCode = 1;
+    return false;
   }
-  int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, startDir);
+  return true;
+}
+
+int run(const Options& given, const HostFactory& openWindow) {
+  RunSetup setup;
+  if (!prepareRun(given, setup)) return setup.exitCode;
+  const Options& options = setup.options;
+  Session& session = *setup.session;
+  int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, setup.startDir);
   if (!session.finish() && code == 0) code = 1;
   if (code == 0 && session.outputFailed()) code = 1;
   return code;
 }
 
-int runMain(int argc, char** argv, const HostFactory& openWindow) {
+int readCommandLine(int argc, char** argv, Options& options) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
-  Options options;
   std::string error;
   if (!parseOptions(args, options, error)) {
     std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
@@ -189,7 +217,13 @@ int runMain(int argc, char** argv, const HostFactory& openWindow) {
     std::printf("lmplayer %s\n", kVersion);
     return 0;
   }
-  return run(options, openWindow);
+  return -1;
+}
+
+int runMain(int argc, char** argv, const HostFactory& openWindow) {
+  Options options;
+  const int code = readCommandLine(argc, argv, options);
+  return code >= 0 ? code : run(options, openWindow);
 }
 
 }  // namespace app

@@ -1,19 +1,61 @@
 #pragma once
 // The program: command line, data directory, then a window or headless run.
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "shell/app/FrameLoop.h"
 #include "shell/app/Host.h"
 #include "shell/app/Options.h"
+#include "shell/app/Session.h"
 
 namespace app {
 
 // The whole program over argv; returns the exit code (2 for a bad command line).
 int runMain(int argc, char** argv, const HostFactory& openWindow);
 
+// Parses argv into `options` and answers --help and --version. Returns -1
+// when the program goes on, else its exit code.
+int readCommandLine(int argc, char** argv, Options& options);
+
 // Runs parsed options (help and version already handled). Relative output
 // paths are taken from the directory the program started in.
 int run(const Options& options, const HostFactory& openWindow);
+
+// What a run sets up before its loop: the options with output paths made
+// absolute, the data directory entered, the session opened.
+struct RunSetup {
+  Options options;
+  std::string startDir;
+  std::unique_ptr<Session> session;
+  int exitCode = 0;  // when prepareRun fails
+};
+
+// Prepares a run of `options`; false (with a message on stderr and the exit
+// code in setup.exitCode) when the program ends here.
+bool prepareRun(const Options& options, RunSetup& setup);
+
+// A run in a window: the frame loop started on the host's clock, the host's
+// events routed into it, ticked by its owner. The program loops on tick();
+// a page ticks it from its animation frames.
+class WindowRun {
+ public:
+  WindowRun(Session& session, Host& host);
+  ~WindowRun();
+  WindowRun(const WindowRun&) = delete;
+  WindowRun& operator=(const WindowRun&) = delete;
+
+  // Waits for the host's next timer tick, delivering its events, then runs the
+  // steps that are due; after the step limit it closes. False once the loop quit.
+  bool tick();
+  FrameLoop& loop() { return *loop_; }
+
+ private:
+  class LoopEvents;
+  Host& host_;
+  std::unique_ptr<FrameLoop> loop_;
+  std::unique_ptr<LoopEvents> events_;
+};
 
 // Where an installed demo lives, relative to the install prefix.
 constexpr const char* kInstalledDemoDir = "share/lmplayer/demo";
