@@ -5,6 +5,10 @@ function(lm_library name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   # A program's entry point never goes into a library.
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  # Sources a build leaves out (the browser build has no libpng).
+  if(LM_EXCLUDE_SOURCES)
+    list(FILTER srcs EXCLUDE REGEX "${LM_EXCLUDE_SOURCES}")
+  endif()
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})

@@ -103,7 +103,7 @@ const bool haveSsse3 = __builtin_cpu_supports("ssse3");
 #endif
 
 template <bool Faded, bool Masked>
-void row(unsigned char* dst, const unsigned char* src, const signed char* mask, size_t n, int level,
+void row(unsigned char* dst, const unsigned char* src, const signed char* mask, size_t n, [[maybe_unused]] int level,
          const unsigned char* lut) {
   size_t done = 0;
 #ifdef LM_PIXELROWS_SSE

@@ -1,0 +1,24 @@
+// lmplayer in a web page: the page passes the options from its address as
+// arguments (see page/lmplayer-page.js). main returns at once; the run lives
+// on and the page's animation frames tick it.
+#include <cstdio>
+
+#include "platform/web/html5/WebHost.h"
+#include "shell/app/Run.h"
+
+int main(int argc, char** argv) {
+  static app::Options options;
+  const int code = app::readCommandLine(argc, argv, options);
+  if (code >= 0) return code;
+  static app::RunSetup setup;
+  if (!app::prepareRun(options, setup)) return setup.exitCode;
+  std::string error;
+  static std::unique_ptr<app::Host> host = platform::openWebHost(app::HostSettings{}, error);
+  if (!host) {
+    std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
+    return 1;
+  }
+  static app::WindowRun run(*setup.session, *host);
+  platform::runOnAnimationFrames(*host, [] { return run.tick(); });
+  return 0;
+}
