@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps configure build run test deb clean
+.PHONY: all deps configure build run test deb web clean
 
 all: build
 
@@ -26,5 +26,11 @@ test: deps
 deb: build
 	@cmake --build $(BUILD) --target package
 
+# The web page, build-web/ (serve it with any static server, e.g.
+# `python3 -m http.server` inside it); the demo comes from $(BUILD).
+web: build
+	@scripts/install-deps --web
+	@scripts/build-web $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz build-wasm build-web
