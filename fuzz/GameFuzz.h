@@ -1,37 +1,27 @@
-// Fuzzes the story scene: a Game built from fuzzed "EVENT.BIN",
-// "ASTARTUP.BIN" and INI values, stepped up to kMaxSteps times with a fuzzed
-// key pattern, and drawn after every step that leads to a screen not drawn
-// before in the run (drawing changes no state and depends only on what the
-// screen signature holds, so redrawing a screen would run the same code on
-// the same values; long waits and loops stay cheap this way). Pictures, a face, a voice bank, the
-// system bank and a font lie beside the fuzzed files (made at start-up by the
-// project's encoders) so that scenarios naming them load real data.
+#pragma once
+// What the story-scene fuzz targets share: the data files a fuzzed scenario
+// may name (made by the project's encoders), the parameters read from the
+// input's end, and seed scenarios compiled from story scripts.
 //
 // Input: EVENT.BIN (its length taken from the input's end) then ASTARTUP.BIN
 // (the rest of the front); from the end: the INI values, the key pattern.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
-#include <set>
-#include <memory>
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
-#include "game/Game.h"
-#include "graphics/graphicDevice.h"
-#include "platform/Audio.h"
 #include "shell/Key.h"
-#include "sound/Sound.h"
-#include "sound/zepl.h"
 #include "tools/author/bank_file.h"
 #include "tools/author/pf1_codec.h"
 #include "tools/author/story_compiler.h"
 
-namespace {
+namespace gamefuzz {
 
-constexpr int kMaxSteps = 3000;
 constexpr int kPatternKeys = 16;
 constexpr uint32_t kStepMs = 16;
 
@@ -44,7 +34,7 @@ struct Params {
   size_t eventBytes = 0;
 };
 
-Params readParams(FuzzedDataProvider& in) {
+inline Params readParams(FuzzedDataProvider& in) {
   Params p;
   p.chartPos = in.ConsumeIntegral<int16_t>();
   p.linkPos = in.ConsumeIntegral<int16_t>();
@@ -61,7 +51,7 @@ Params readParams(FuzzedDataProvider& in) {
   return p;
 }
 
-void writeParams(fuzz::Tail& t, const Params& p) {
+inline void writeParams(fuzz::Tail& t, const Params& p) {
   t.put<int16_t>(p.chartPos).put<int16_t>(p.linkPos).put<int16_t>(p.max).put<int32_t>(p.address);
   t.put<int16_t>(p.start).put<int16_t>(p.namePos).put<int16_t>(p.chars);
   t.flag(p.withFreq).put<int32_t>(p.freq).inRange(p.hold, 1, 16);
@@ -69,19 +59,19 @@ void writeParams(fuzz::Tail& t, const Params& p) {
   t.put<uint16_t>(static_cast<uint16_t>(p.eventBytes));
 }
 
-std::vector<uint16_t> pattern(int w, int h, uint16_t a, uint16_t b) {
+inline std::vector<uint16_t> pattern(int w, int h, uint16_t a, uint16_t b) {
   std::vector<uint16_t> words(static_cast<size_t>(w) * h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) words[static_cast<size_t>(y) * w + x] = ((x / 4 + y / 4) % 2) ? a : b;
   return words;
 }
 
-void writeBytes(const char* name, const std::vector<unsigned char>& bytes) {
+inline void writeBytes(const char* name, const std::vector<unsigned char>& bytes) {
   if (!fuzz::writeFile(name, bytes.data(), bytes.size())) std::abort();
 }
 
 // The data files a scenario may name, beside the fuzzed ones.
-void writeSupportFiles() {
+inline void writeSupportFiles() {
   writeBytes("AAAA.PF1", author::encodePf1(40, 30, {pattern(40, 30, 0x801F, 0x03E0)}));
   writeBytes("BBBB.PF1", author::encodePf1(32, 24, {pattern(32, 24, 0x7C00, 0), pattern(32, 24, 0x8000, 0x7FFF)}));
   std::vector<std::vector<uint16_t>> face;
@@ -102,43 +92,24 @@ void writeSupportFiles() {
   writeBytes("FONT.FON", font);
 }
 
-// Everything Game::draw reads, folded into one number.
-struct Signature {
-  uint64_t h = 1469598103934665603ULL;
-  Signature& add(long long v) {
-    for (int i = 0; i < 8; ++i, v >>= 8) h = (h ^ static_cast<uint8_t>(v)) * 1099511628211ULL;
-    return *this;
-  }
-  Signature& add(const char* s, size_t cap) {
-    for (size_t i = 0; i < cap && s[i]; ++i) add(static_cast<unsigned char>(s[i]));
-    return add(-1);
-  }
-};
 
-uint64_t screenOf(const Game& g) {
-  Signature s;
-  for (const Pf1* p : {static_cast<const Pf1*>(g.pf.get()), static_cast<const Pf1*>(g.oldPf.get()),
-                       static_cast<const Pf1*>(g.face.get())})
-    s.add(reinterpret_cast<intptr_t>(p)).add(p ? p->width : -1).add(p ? p->height : -1);
-  s.add(g.scroll).add(g.fade).add(g.scrX).add(g.scrY).add(g.apearmode).add(g.zoom);
-  s.add(g.size).add(g.theta).add(g.face_site).add(g.eyes).add(g.mouth);
-  if (g.text) {
-    s.add(g.text->width).add(g.text->height).add(g.text->line).add(g.text->row);
-    for (const char* line : g.text->data) s.add(line, 256);
-  }
-  if (g.select) {
-    s.add(g.select->width).add(g.select->max).add(g.select->pos).add(g.select->dispPos).add(g.select->select);
-    s.add(g.select->left).add(g.select->right);
-    for (const char* item : g.select->item) s.add(item ? item : "", 50);
-  }
-  s.add(g.text != nullptr).add(g.select != nullptr);
-  return s.h;
+// kirune.ini, EVENT.BIN and ASTARTUP.BIN of one input; false when they could
+// not be written.
+inline bool writeScenarioFiles(const Params& p, const std::vector<uint8_t>& event, const std::vector<uint8_t>& startup) {
+  std::string ini = "[DOROVANKA]\n";
+  const std::pair<const char*, int> keys[] = {{"CHART", p.chartPos}, {"LINK", p.linkPos}, {"MAX", p.max},
+                                              {"ADDRESS", p.address}, {"START", p.start}, {"NAME", p.namePos},
+                                              {"CHAR", p.chars}};
+  for (const auto& [key, value] : keys) ini += std::string(key) + "=" + std::to_string(value) + "\n";
+  if (p.withFreq) ini += "FREQ=" + std::to_string(p.freq) + "\n";
+  return fuzz::writeText("kirune.ini", ini) && fuzz::writeFile("EVENT.BIN", event.data(), event.size()) &&
+         fuzz::writeFile("ASTARTUP.BIN", startup.data(), startup.size());
 }
 
 // ------------------------------------------------------------------ seeds
 
 // The INI value of `key` in compiled INI text, or `def`.
-int iniValue(const std::string& ini, const std::string& key, int def) {
+inline int iniValue(const std::string& ini, const std::string& key, int def) {
   std::istringstream lines(ini);
   std::string line;
   while (std::getline(lines, line))
@@ -146,8 +117,9 @@ int iniValue(const std::string& ini, const std::string& key, int def) {
   return def;
 }
 
-// The key pattern presses nothing on even entries and `keys` in turn on odd ones.
-void writeStorySeed(const std::string& dir, const std::string& name, const std::string& script,
+// The key pattern presses nothing on even entries and `keys` in turn on odd ones;
+// it asks for a few draws.
+inline void writeStorySeed(const std::string& dir, const std::string& name, const std::string& script,
                     const std::vector<uint8_t>& keys, int hold) {
   story::StoryFiles files;
   std::string error;
@@ -165,6 +137,9 @@ void writeStorySeed(const std::string& dir, const std::string& name, const std::
   p.chars = iniValue(files.ini, "CHAR", 0);
   p.hold = hold;
   for (int i = 0; i < kPatternKeys; ++i) p.keys[i] = i % 2 && !keys.empty() ? keys[(i / 2) % keys.size()] : 0;
+  // Draws after the first steps of three entries and at the end.
+  for (int i : {0, 5, 10}) p.keys[i] |= 0x40;
+  p.keys[kPatternKeys - 1] |= 0x80;
   p.eventBytes = files.event.size();
   std::vector<uint8_t> front(files.event.begin(), files.event.end());
   front.insert(front.end(), files.startup.begin(), files.startup.end());
@@ -173,7 +148,7 @@ void writeStorySeed(const std::string& dir, const std::string& name, const std::
   fuzz::writeSeed(dir, name, t.input(front));
 }
 
-void writeSeeds(const std::string& dir) {
+inline void writeSeeds(const std::string& dir) {
   writeStorySeed(dir, "tour", R"(character 1 aki "Aki"
 character 2 ben "Ben"
 chart one -> two three two
@@ -223,67 +198,4 @@ raw 0x82
 )", {KEY_DECIDE}, 1);
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::writeSeedsIfAsked(&writeSeeds);
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::InWorkDir here;
-  static ZegDevice zeg(320, 240, 24);
-  static platform::HeadlessAudio audio;
-  static uint32_t now = 0;  // virtual audio time never runs backwards
-  static const bool ready = [] {
-    writeSupportFiles();
-    platform::setAudioBackend(&audio);
-    return true;
-  }();
-  (void)ready;
-  if (zeg.checkError()) return 0;
-
-  FuzzedDataProvider in(data, size);
-  const Params p = readParams(in);
-  const std::vector<uint8_t> event = in.ConsumeBytes<uint8_t>(p.eventBytes);
-  const std::vector<uint8_t> startup = in.ConsumeRemainingBytes<uint8_t>();
-
-  std::string ini = "[DOROVANKA]\n";
-  const std::pair<const char*, int> keys[] = {{"CHART", p.chartPos}, {"LINK", p.linkPos}, {"MAX", p.max},
-                                              {"ADDRESS", p.address}, {"START", p.start}, {"NAME", p.namePos},
-                                              {"CHAR", p.chars}};
-  for (const auto& [key, value] : keys) ini += std::string(key) + "=" + std::to_string(value) + "\n";
-  if (p.withFreq) ini += "FREQ=" + std::to_string(p.freq) + "\n";
-  if (!fuzz::writeText("kirune.ini", ini) || !fuzz::writeFile("EVENT.BIN", event.data(), event.size()) ||
-      !fuzz::writeFile("ASTARTUP.BIN", startup.data(), startup.size()))
-    return 0;
-
-  Game::resetStepState();
-  KeyReset();
-  fileUtilsReset();
-  ZEPL_Init(nullptr);
-  {
-    Sound se(0, "SYS01.PCM", 1);
-    Game game;
-    int held = 0;
-    std::set<uint64_t> drawn;
-    for (int i = 0; i < kMaxSteps; ++i) {
-      const int want = p.keys[(i / p.hold) % kPatternKeys] & 0x3F;
-      KeyUp(held & ~want);
-      KeyDown(want);
-      held = want;
-      const int r = game.main(&se);
-      if (drawn.insert(screenOf(game)).second) game.draw(&zeg);
-      if (r == -1) {  // stopped: nothing changes any more
-        if (std::getenv("LM_FUZZ_TRACE")) std::printf("stopped after %d steps, %zu screens\n", i + 1, drawn.size());
-        break;
-      }
-      now += kStepMs;
-      if (i % 4 == 3) audio.advanceTo(now);
-    }
-    if (std::getenv("LM_FUZZ_TRACE")) std::printf("phase %d chart %d, %zu screens\n", game.phase, game.chart, drawn.size());
-  }
-  ZEPL_Trash();
-  KeyReset();
-  return 0;
-}
+}  // namespace gamefuzz
