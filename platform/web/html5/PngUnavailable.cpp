@@ -4,10 +4,17 @@
 
 namespace platform {
 
-bool writePng(const std::string&, int, int, int, const unsigned char*) { return false; }
+namespace {
+const char* const kWhy = "no PNG support in the browser build";
+}
 
-bool readPngRgba(const std::string&, int&, int&, std::vector<unsigned char>&, std::string* error) {
-  if (error) *error = "no PNG support in the browser build";
+bool writePng(const std::string&, int, int, int, const unsigned char*, std::string* error) {
+  if (error) *error = kWhy;
+  return false;
+}
+
+bool readPngRgba(const std::string&, int&, int&, std::vector<unsigned char>&, std::string* error, long long) {
+  if (error) *error = kWhy;
   return false;
 }
 
