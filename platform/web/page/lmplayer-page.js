@@ -76,6 +76,13 @@ function lmPageScale(boxWidth, boxHeight, dpr, w, h) {
 
   window.Module = {
     arguments: page.args,
+    // An embedding page (or a test) may add files before the player starts:
+    // window.lmPagePreRun(FS).
+    preRun: [
+      () => {
+        if (window.lmPagePreRun) window.lmPagePreRun(Module.FS);
+      },
+    ],
     lmVirtualTime: page.virtualTime,
     print: (line) => console.log(line),
     printErr: (line) => {
