@@ -3,7 +3,9 @@
 #include "game/Face.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "graphics/PixelRows.h"
 #include "graphics/graphicDevice.h"
 
 namespace {
@@ -28,12 +30,6 @@ struct Layers {
     return nullptr;
   }
 };
-
-inline void put(unsigned char* dst, const unsigned char* rgb) {
-  dst[0] = rgb[2];
-  dst[1] = rgb[1];
-  dst[2] = rgb[0];
-}
 
 long long floorDiv(long long a, long long b) {  // b > 0
   long long q = a / b;
@@ -67,6 +63,8 @@ Face::Face(int type, const char* fname) : Pf1(0, nullptr) {
 
 void Face::loadFaceFromMemory(const unsigned char* file, size_t size) {
   clear();
+  std::vector<uint32_t>().swap(composed_);
+  composedMouth_ = composedEyes_ = -2;
   for (int k = 0; k < 6; k++) {
     std::vector<unsigned char>().swap(facedata[k]);
     std::vector<signed char>().swap(facemask[k]);
@@ -97,8 +95,8 @@ void Face::loadFaceFromMemory(const unsigned char* file, size_t size) {
   if (empty()) clear();
 }
 
-void Face::draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth) {
-  if (empty() || m <= 0 || !zeg || !zeg->videoMemory || zeg->bytesPerPixel != 3) return;
+void Face::compose(int eyes, int mouth) {
+  if (eyes == composedEyes_ && mouth == composedMouth_ && !composed_.empty()) return;
   const size_t pixels = static_cast<size_t>(width) * height;
   auto overlay = [&](int k, const unsigned char*& d, const signed char*& msk) {
     d = nullptr;
@@ -114,6 +112,19 @@ void Face::draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth) {
   if (eyes >= 0 && eyes <= 2) overlay(3 + eyes, layers.eyesData, layers.eyesMask);
   layers.baseData = data.data();
   layers.baseMask = mask.data();
+  composed_.assign(pixels, 0);
+  for (size_t p = 0; p < pixels; p++)
+    if (const unsigned char* rgb = layers.pick(p)) {
+      const unsigned char bgra[4] = {rgb[2], rgb[1], rgb[0], 0xFF};
+      std::memcpy(&composed_[p], bgra, 4);
+    }
+  composedEyes_ = eyes;
+  composedMouth_ = mouth;
+}
+
+void Face::draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth) {
+  if (empty() || m <= 0 || !zeg || !zeg->videoMemory || zeg->bytesPerPixel != 3) return;
+  compose(eyes, mouth);
 
   const int cx = site == 0 ? 37 : 285;
   const int cy = kCentreRow;
@@ -124,12 +135,11 @@ void Face::draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth) {
     const int left = cx - width / 2, top = cy - height / 2;
     const int x0 = std::max(0, -left), x1 = std::min(width, sw - left);
     const int y0 = std::max(0, -top), y1 = std::min(height, sh - top);
+    if (x0 >= x1) return;
     for (int y = y0; y < y1; y++) {
       unsigned char* row = zeg->videoMemory + static_cast<long>(top + y) * zeg->bytesPerLine;
-      for (int x = x0; x < x1; x++) {
-        const unsigned char* src = layers.pick(static_cast<size_t>(y) * width + x);
-        if (src) put(row + 3 * static_cast<size_t>(left + x), src);
-      }
+      pixelrows::bgraRow(row + 3 * static_cast<size_t>(left + x0), composed_.data() + static_cast<size_t>(y) * width + x0,
+                         static_cast<size_t>(x1 - x0));
     }
     return;
   }
@@ -154,13 +164,8 @@ void Face::draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth) {
     narrow(s, c * dy, -(hh + 1) * mm, hh * mm, lo, hi);
     if (lo >= hi) continue;
     unsigned char* row = zeg->videoMemory + static_cast<long>(cy + dy) * zeg->bytesPerLine;
-    long long X = c * lo - s * dy;
-    long long Y = s * lo + c * dy;
-    for (long long dx = lo; dx < hi; dx++, X += c, Y += s) {
-      const long long x = X / mm + hw, y = Y / mm + hh;
-      if (x < 0 || x >= 2 * hw || y < 0 || y >= 2 * hh) continue;  // cannot happen; kept as a guard
-      const unsigned char* src = layers.pick(static_cast<size_t>(y) * width + static_cast<size_t>(x));
-      if (src) put(row + 3 * static_cast<size_t>(cx + dx), src);
-    }
+    const pixelrows::Walk walk{c * lo - s * dy, s * lo + c * dy, c, s, mm, hw, hh, width};
+    pixelrows::bgraWalkRow(row + 3 * static_cast<size_t>(cx + lo), composed_.data(), composed_.size(), walk,
+                           static_cast<size_t>(hi - lo));
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 // A seven-block face: base picture, three mouth shapes, three eye states.
+#include <cstdint>
 #include <vector>
 
 #include "graphics/Pf1.h"
@@ -17,4 +18,14 @@ class Face : public Pf1 {
 
   // Loads a face file image already in memory (constructor, fuzzers).
   void loadFaceFromMemory(const unsigned char* file, size_t size);
+
+ private:
+  // The layers of the last drawn mouth and eyes composed into one picture of
+  // screen-order pixels B, G, R, A (A 0xFF opaque, 0 transparent); composed
+  // again when the selection changes or a face is loaded. The layers are not
+  // changed after loading.
+  std::vector<uint32_t> composed_;
+  int composedMouth_ = -2;
+  int composedEyes_ = -2;
+  void compose(int eyes, int mouth);
 };

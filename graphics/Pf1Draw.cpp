@@ -2,6 +2,7 @@
 // mask, horizontal and vertical slides, and the shrinking zoom. Every write is
 // clipped to the frame buffer whatever the picture's size or the scroll.
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "graphics/PixelRows.h"
@@ -40,25 +41,25 @@ void Pf1::draw(ZegDevice* zeg, int fadeLevel, int scrollX, int scrollY, int useM
   unsigned char lut[256];
   for (int cl = 0; cl < 256; cl++) lut[cl] = fadeTable[cl][level];
 
-  // Screen (x, y) shows image pixel ((scrollX + x) mod width, (scrollY + y) mod height);
-  // each screen row is copied as spans that stop at the image's right edge.
+  // Screen (x, y) shows image pixel ((scrollX + x) mod width, (scrollY + y) mod height):
+  // blocks of screen rows whose image rows do not wrap, each copied as spans
+  // that stop at the image's right edge.
   const int startCol = wrap(scrollX, width);
-  int srcRow = wrap(scrollY, height);
-  for (int y = 0; y < zeg->height; y++) {
-    unsigned char* dst = screenRow(zeg, y);
+  const int startRow = wrap(scrollY, height);
+  for (int y = 0; y < zeg->height;) {
+    const int srcRow = (startRow + y) % height;
+    const int rows = std::min(height - srcRow, zeg->height - y);
     const size_t rowBase = static_cast<size_t>(srcRow) * width;
-    int x = 0;
-    int col = startCol;
-    while (x < zeg->width) {
-      const size_t n = static_cast<size_t>(std::min(width - col, zeg->width - x));
-      unsigned char* d = dst + 3 * static_cast<size_t>(x);
-      const unsigned char* s = data.data() + 3 * (rowBase + col);
-      const signed char* m = useMask ? mask.data() + rowBase + col : nullptr;
-      pixelrows::drawRow(d, s, m, n, level, lut);
-      x += static_cast<int>(n);
-      col = 0;
+    for (int x = 0, col = startCol; x < zeg->width; col = 0) {
+      const int n = std::min(width - col, zeg->width - x);
+      pixelrows::drawBlock({screenRow(zeg, y) + 3 * static_cast<size_t>(x), zeg->bytesPerLine,
+                            data.data() + 3 * (rowBase + col), 3L * width,
+                            useMask ? mask.data() + rowBase + col : nullptr, width, static_cast<size_t>(n),
+                            static_cast<size_t>(rows)},
+                           level, lut);
+      x += n;
     }
-    if (++srcRow == height) srcRow = 0;
+    y += rows;
   }
 }
 
@@ -69,12 +70,10 @@ void Pf1::scrollX(ZegDevice* zeg, int scroll) {
   const long long last = std::min<long long>(width, static_cast<long long>(zeg->width) + scroll);
   if (first >= last) return;
   const int rows = std::min(height, zeg->height);
-  const size_t n = static_cast<size_t>(last - first);
   const size_t dstX = static_cast<size_t>(first - scroll);
-  for (int y = 0; y < rows; y++) {
-    const unsigned char* s = data.data() + 3 * (static_cast<size_t>(y) * width + static_cast<size_t>(first));
-    pixelrows::drawRow(screenRow(zeg, y) + 3 * dstX, s, nullptr, n, 128, nullptr);
-  }
+  pixelrows::drawBlock({screenRow(zeg, 0) + 3 * dstX, zeg->bytesPerLine, data.data() + 3 * static_cast<size_t>(first),
+                        3L * width, nullptr, 0, static_cast<size_t>(last - first), static_cast<size_t>(rows)},
+                       128, nullptr);
 }
 
 void Pf1::scrollY(ZegDevice* zeg, int scroll) { scrollY(zeg, scroll, 128); }
@@ -87,12 +86,12 @@ void Pf1::scrollY(ZegDevice* zeg, int scroll, int fade) {
   // Image row y goes to screen row y - scroll, across the image's columns.
   const long long first = std::max<long long>(0, scroll);
   const long long last = std::min<long long>(height, static_cast<long long>(zeg->height) + scroll);
+  if (first >= last) return;
   const size_t n = static_cast<size_t>(std::min(width, zeg->width));
-  for (long long row = first; row < last; row++) {
-    unsigned char* d = screenRow(zeg, static_cast<int>(row - scroll));
-    const unsigned char* s = data.data() + 3 * static_cast<size_t>(row) * width;
-    pixelrows::drawRow(d, s, nullptr, n, level, lut);
-  }
+  pixelrows::drawBlock({screenRow(zeg, static_cast<int>(first - scroll)), zeg->bytesPerLine,
+                        data.data() + 3 * static_cast<size_t>(first) * width, 3L * width, nullptr, 0, n,
+                        static_cast<size_t>(last - first)},
+                       level, lut);
 }
 
 void Pf1::zoom(ZegDevice* zeg, int zoom) {
@@ -108,7 +107,11 @@ void Pf1::zoom(ZegDevice* zeg, int zoom) {
   // until acc - zoom*k <= 0, then add 100. The horizontal accumulator carries
   // from row to row, so a row's column list depends on its starting value;
   // the list is rebuilt only when that value changes.
-  std::vector<int> cols(static_cast<size_t>(w));
+  // at[i] is output column i's source byte offset (3 * column); `cols` keeps
+  // the part of the list that is on screen and inside the image.
+  std::vector<int32_t> at(static_cast<size_t>(w));
+  pixelrows::Columns cols;
+  int x0 = 0;
   int hacc = 100;
   int listStart = -1;
   int listEnd = 0;
@@ -118,8 +121,10 @@ void Pf1::zoom(ZegDevice* zeg, int zoom) {
     if (hacc != listStart) {
       listStart = hacc;
       int col = 0;
+      int inside = 0;
       for (int i = 0; i < w; i++) {
-        cols[i] = col;
+        at[i] = 3 * col;
+        if (col < width) inside = i + 1;
         do {
           col++;
           hacc -= zoom;
@@ -127,23 +132,19 @@ void Pf1::zoom(ZegDevice* zeg, int zoom) {
         hacc += 100;
       }
       listEnd = hacc;
+      x0 = std::max(0, -left);
+      const int x1 = std::min({w, zeg->width - left, inside});
+      cols.at.clear();
+      if (x0 < x1) cols.at.assign(at.begin() + x0, at.begin() + x1);
+      cols.prepare();
     } else {
       hacc = listEnd;
     }
     const int y = top + oy;
-    if (y >= 0 && y < zeg->height) {
-      unsigned char* dst = screenRow(zeg, y);
-      const unsigned char* src = data.data() + 3 * static_cast<size_t>(srcRow) * width;
-      const int x0 = std::max(0, -left);
-      const int x1 = std::min(w, zeg->width - left);
-      for (int i = x0; i < x1; i++) {
-        const int c = cols[i];
-        if (c >= width) break;
-        unsigned char* d = dst + 3 * static_cast<size_t>(left + i);
-        d[0] = src[3 * c + 2];
-        d[1] = src[3 * c + 1];
-        d[2] = src[3 * c + 0];
-      }
+    if (y >= 0 && y < zeg->height && !cols.at.empty()) {
+      const size_t rowStart = 3 * static_cast<size_t>(srcRow) * width;
+      pixelrows::gatherRow(screenRow(zeg, y) + 3 * static_cast<size_t>(left + x0), data.data() + rowStart,
+                           data.size() - rowStart, cols);
     }
     do {
       srcRow++;

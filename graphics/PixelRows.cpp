@@ -1,20 +1,20 @@
-// Row kernel: byte-order swap, fade and mask. On x86-64 sixteen pixels go
-// through SSE registers at a time (SSSE3 byte shuffles, chosen at run time);
-// the plain loop handles other machines and the ends of rows.
+// Plain row kernels and the choice of path: each call goes through the table
+// of the path in use, which the fastest path the CPU runs fills at start-up.
 #include "graphics/PixelRows.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define LM_PIXELROWS_SSE 1
-#include <immintrin.h>
-#endif
+#include <cstring>
+
+#include "graphics/PixelRowsPaths.h"
 
 namespace pixelrows {
+
+namespace plain {
 
 namespace {
 
 template <bool Faded, bool Masked>
-void plainRow(unsigned char* __restrict dst, const unsigned char* __restrict src, const signed char* __restrict mask,
-              size_t n, const unsigned char* __restrict lut) {
+void row(unsigned char* __restrict dst, const unsigned char* __restrict src, const signed char* __restrict mask,
+         size_t n, const unsigned char* __restrict lut) {
   for (size_t i = 0; i < n; i++) {
     if (Masked && !mask[i]) continue;
     unsigned char r = src[3 * i], g = src[3 * i + 1], b = src[3 * i + 2];
@@ -29,105 +29,145 @@ void plainRow(unsigned char* __restrict dst, const unsigned char* __restrict src
   }
 }
 
-#ifdef LM_PIXELROWS_SSE
-
-// Shuffle masks for 16 pixels in three registers: output register o takes
-// byte i from input register r at index sw[o][r][i] (0x80: none). Output
-// byte j is pixel j / 3's channel 2 - j % 3 (RGB to BGR). The expansion
-// masks copy pixel mask byte j / 3 to each of a pixel's three bytes.
-struct Tables {
-  alignas(16) unsigned char sw[3][3][16];
-  alignas(16) unsigned char ex[3][16];
-  Tables() {
-    for (int o = 0; o < 3; o++)
-      for (int i = 0; i < 16; i++) {
-        int j = 16 * o + i;
-        int from = 3 * (j / 3) + (2 - j % 3);
-        for (int r = 0; r < 3; r++) sw[o][r][i] = from / 16 == r ? static_cast<unsigned char>(from % 16) : 0x80;
-        ex[o][i] = static_cast<unsigned char>(j / 3);
-      }
-  }
-};
-const Tables tables;
-
-// fadeTable[b][level] for 16 bytes at once:
-//   level < 128:  b * level / 127
-//   level >= 128: 255 - (255 - level) * (255 - b) / 127
-// Both are t / 127 with t <= 255 * 127, and t / 127 == (t * 33027) >> 22 over that range.
-__attribute__((target("ssse3"))) inline __m128i fadeBytes(__m128i v, __m128i factor, __m128i invert) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i k = _mm_set1_epi16(static_cast<short>(33027));
-  v = _mm_xor_si128(v, invert);
-  __m128i lo = _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), factor);
-  __m128i hi = _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), factor);
-  lo = _mm_srli_epi16(_mm_mulhi_epu16(lo, k), 6);
-  hi = _mm_srli_epi16(_mm_mulhi_epu16(hi, k), 6);
-  return _mm_xor_si128(_mm_packus_epi16(lo, hi), invert);
-}
-
-template <bool Faded, bool Masked>
-__attribute__((target("ssse3"))) size_t sseRow(unsigned char* dst, const unsigned char* src, const signed char* mask,
-                                               size_t n, int level) {
-  const __m128i* sw = reinterpret_cast<const __m128i*>(tables.sw);
-  const __m128i* ex = reinterpret_cast<const __m128i*>(tables.ex);
-  const __m128i factor = _mm_set1_epi16(static_cast<short>(level < 128 ? level : 255 - level));
-  const __m128i invert = level < 128 ? _mm_setzero_si128() : _mm_set1_epi8(-1);
-  const __m128i zero = _mm_setzero_si128();
-  size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    const __m128i* s = reinterpret_cast<const __m128i*>(src + 3 * i);
-    const __m128i a = _mm_loadu_si128(s), b = _mm_loadu_si128(s + 1), c = _mm_loadu_si128(s + 2);
-    __m128i o[3];
-    o[0] = _mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(sw + 0)), _mm_shuffle_epi8(b, _mm_load_si128(sw + 1)));
-    o[1] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(sw + 3)),
-                                     _mm_shuffle_epi8(b, _mm_load_si128(sw + 4))),
-                        _mm_shuffle_epi8(c, _mm_load_si128(sw + 5)));
-    o[2] = _mm_or_si128(_mm_shuffle_epi8(b, _mm_load_si128(sw + 7)), _mm_shuffle_epi8(c, _mm_load_si128(sw + 8)));
-    __m128i* d = reinterpret_cast<__m128i*>(dst + 3 * i);
-    __m128i clear = zero;  // 0xFF where the pixel is transparent
-    if (Masked) clear = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i)), zero);
-    for (int r = 0; r < 3; r++) {
-      __m128i v = Faded ? fadeBytes(o[r], factor, invert) : o[r];
-      if (Masked) {
-        const __m128i keep = _mm_shuffle_epi8(clear, _mm_load_si128(ex + r));
-        v = _mm_or_si128(_mm_andnot_si128(keep, v), _mm_and_si128(keep, _mm_loadu_si128(d + r)));
-      }
-      _mm_storeu_si128(d + r, v);
-    }
-  }
-  return i;
-}
-
-const bool haveSsse3 = __builtin_cpu_supports("ssse3");
-
-#endif
-
-template <bool Faded, bool Masked>
-void row(unsigned char* dst, const unsigned char* src, const signed char* mask, size_t n, [[maybe_unused]] int level,
-         const unsigned char* lut) {
-  size_t done = 0;
-#ifdef LM_PIXELROWS_SSE
-  if (haveSsse3) done = sseRow<Faded, Masked>(dst, src, mask, n, level);
-#endif
-  plainRow<Faded, Masked>(dst + 3 * done, src + 3 * done, Masked ? mask + done : nullptr, n - done, lut);
+inline void putBgra(unsigned char* d, const uint32_t* px) {
+  unsigned char p[4];
+  std::memcpy(p, px, 4);
+  if (!p[3]) return;
+  d[0] = p[0];
+  d[1] = p[1];
+  d[2] = p[2];
 }
 
 }  // namespace
 
-void drawRow(unsigned char* dst, const unsigned char* src, const signed char* mask, size_t n, int level,
-             const unsigned char* lut) {
+void drawBlock(const Block& b, int level, const unsigned char* lut) {
   const bool faded = level != 128;
-  if (mask) {
-    if (faded)
-      row<true, true>(dst, src, mask, n, level, lut);
-    else
-      row<false, true>(dst, src, mask, n, level, lut);
-  } else {
-    if (faded)
-      row<true, false>(dst, src, nullptr, n, level, lut);
-    else
-      row<false, false>(dst, src, nullptr, n, level, lut);
+  for (size_t k = 0; k < b.rows; k++) {
+    unsigned char* dst = b.dst + static_cast<long>(k) * b.dstStep;
+    const unsigned char* src = b.src + static_cast<long>(k) * b.srcStep;
+    const signed char* mask = b.mask ? b.mask + static_cast<long>(k) * b.maskStep : nullptr;
+    if (mask) {
+      if (faded)
+        row<true, true>(dst, src, mask, b.n, lut);
+      else
+        row<false, true>(dst, src, mask, b.n, lut);
+    } else {
+      if (faded)
+        row<true, false>(dst, src, nullptr, b.n, lut);
+      else
+        row<false, false>(dst, src, nullptr, b.n, lut);
+    }
   }
+}
+
+void prepareColumns(Columns& cols) {
+  cols.preparedFor = Path::Plain;
+  cols.tables.clear();
+}
+
+void gatherRow(unsigned char* dst, const unsigned char* src, size_t, const Columns& cols) {
+  const int32_t* at = cols.at.data();
+  for (size_t i = 0; i < cols.at.size(); i++) {
+    const unsigned char* s = src + at[i];
+    dst[3 * i] = s[2];
+    dst[3 * i + 1] = s[1];
+    dst[3 * i + 2] = s[0];
+  }
+}
+
+void bgraRow(unsigned char* dst, const uint32_t* px, size_t n) {
+  for (size_t i = 0; i < n; i++) putBgra(dst + 3 * i, px + i);
+}
+
+void bgraWalkRow(unsigned char* dst, const uint32_t* px, size_t pixels, const Walk& w, size_t n) {
+  long long X = w.X, Y = w.Y;
+  for (size_t i = 0; i < n; i++, X += w.dX, Y += w.dY) {
+    const long long x = X / w.m + w.hw, y = Y / w.m + w.hh;
+    if (x < 0 || x >= 2 * w.hw || y < 0 || y >= 2 * w.hh) continue;  // outside the run's contract; kept as a guard
+    const unsigned long long p = static_cast<unsigned long long>(y) * w.width + static_cast<unsigned long long>(x);
+    if (p < pixels) putBgra(dst + 3 * i, px + p);
+  }
+}
+
+}  // namespace plain
+
+namespace {
+
+const Kernels plainKernels = {plain::drawBlock, plain::prepareColumns, plain::gatherRow, plain::bgraRow, plain::bgraWalkRow};
+
+const Kernels* kernelsFor(Path path) {
+  switch (path) {
+    case Path::Plain:
+      return &plainKernels;
+    case Path::Ssse3:
+      return ssse3Kernels();
+    case Path::Avx2:
+      return avx2Kernels();
+    case Path::Avx512:
+      return avx512Kernels();
+  }
+  return nullptr;
+}
+
+Path fastest() {
+  if (avx512Kernels()) return Path::Avx512;
+  if (avx2Kernels()) return Path::Avx2;
+  if (ssse3Kernels()) return Path::Ssse3;
+  return Path::Plain;
+}
+
+// Chosen on first use, so that no other start-up code depends on the order
+// in which files are initialised.
+struct InUse {
+  Path path;
+  const Kernels* kernels;
+};
+InUse& inUse() {
+  static InUse use{fastest(), kernelsFor(fastest())};
+  return use;
+}
+
+}  // namespace
+
+bool available(Path path) { return kernelsFor(path) != nullptr; }
+
+Path currentPath() { return inUse().path; }
+
+bool usePath(Path path) {
+  const Kernels* k = kernelsFor(path);
+  if (!k) return false;
+  inUse() = {path, k};
+  return true;
+}
+
+const char* pathName(Path path) {
+  switch (path) {
+    case Path::Plain:
+      return "plain";
+    case Path::Ssse3:
+      return "ssse3";
+    case Path::Avx2:
+      return "avx2";
+    case Path::Avx512:
+      return "avx512";
+  }
+  return "?";
+}
+
+void drawBlock(const Block& block, int level, const unsigned char* lut) {
+  inUse().kernels->drawBlock(block, level, lut);
+}
+
+void Columns::prepare() { inUse().kernels->prepareColumns(*this); }
+
+void gatherRow(unsigned char* dst, const unsigned char* src, size_t srcBytes, const Columns& cols) {
+  inUse().kernels->gatherRow(dst, src, srcBytes, cols);
+}
+
+void bgraRow(unsigned char* dst, const uint32_t* px, size_t n) { inUse().kernels->bgraRow(dst, px, n); }
+
+void bgraWalkRow(unsigned char* dst, const uint32_t* px, size_t pixels, const Walk& walk, size_t n) {
+  inUse().kernels->bgraWalkRow(dst, px, pixels, walk, n);
 }
 
 }  // namespace pixelrows

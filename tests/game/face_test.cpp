@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "game/Face.h"
+#include "graphics/PixelRows.h"
 #include "graphics/graphicDevice.h"
 #include "tests/graphics/Pf1Bytes.h"
 
@@ -218,6 +219,72 @@ TEST_F(FaceTest, GeneralPathMatchesThePlainInverseMapping) {
         referenceDraw(face, want, m, o, site, o % 3, m % 3);
         ASSERT_EQ(0, std::memcmp(zeg.storage(), want.storage(), 320 * 240 * 3)) << "m " << m << " o " << o << " site " << site;
       }
+}
+
+// Both paths written plainly, for any selection (outside 0-2: no layer).
+void referenceAny(const Face& f, ZegDevice& zeg, int m, int o, int site, int eyes, int mouth) {
+  auto pick = [&](size_t p) -> const unsigned char* {
+    if (mouth >= 0 && mouth <= 2 && f.facemask[mouth][p]) return &f.facedata[mouth][3 * p];
+    if (eyes >= 0 && eyes <= 2 && f.facemask[3 + eyes][p]) return &f.facedata[3 + eyes][3 * p];
+    return f.mask[p] ? &f.data[3 * p] : nullptr;
+  };
+  const int cx = site == 0 ? 37 : 285;
+  if (m == 128 && (o & 0xFF) == 0) {
+    for (int y = 0; y < f.height; y++)
+      for (int x = 0; x < f.width; x++)
+        if (const unsigned char* src = pick(static_cast<size_t>(y) * f.width + x))
+          pf1test::put(zeg, cx - f.width / 2 + x, 121 - f.height / 2 + y, {src[0], src[1], src[2]});
+    return;
+  }
+  const int R = f.r * m / 256;
+  const int s = Trig::sine(o), c = Trig::cosine(o);
+  for (int dy = std::max(-R, -121); dy < std::min(R, 240 - 121); dy++)
+    for (int dx = std::max(-R, -cx); dx < std::min(R, 320 - cx); dx++) {
+      int x = (c * dx - s * dy) / m, y = (s * dx + c * dy) / m;
+      if (x < -(f.width >> 1) || x >= (f.width >> 1) || y < -(f.height >> 1) || y >= (f.height >> 1)) continue;
+      if (const unsigned char* src = pick(static_cast<size_t>(y + (f.height >> 1)) * f.width + (f.width >> 1) + x))
+        pf1test::put(zeg, cx + dx, 121 + dy, {src[0], src[1], src[2]});
+    }
+}
+
+TEST_F(FaceTest, EverySelectionOnEveryPathShowsTheChosenLayers) {
+  // The face keeps the last selection's layers composed: changing the mouth
+  // or the eyes, or loading another face, must show the new layers at once.
+  const int w = 37, h = 51;
+  auto file = [&](int salt) {
+    std::vector<Bytes> blocks = {layer(w, h, [salt](int x, int y) { return (x * y + salt) % 7 == 0 ? 0 : baseWord(x + salt, y); })};
+    for (int k = 1; k < 7; k++)
+      blocks.push_back(layer(w, h, [k, salt](int x, int y) {
+        return (x * k + y + salt) % 4 == 0 ? static_cast<uint16_t>(0x8000 | (k * 0x0C63 + salt)) : 0;
+      }));
+    return pf1test::file(w, h, blocks);
+  };
+  Face face = load(file(0));
+  ASSERT_FALSE(face.empty());
+  const std::pair<int, int> selections[] = {{0, 0}, {1, 0}, {1, 2}, {2, 2}, {0, 1}, {2, 1}, {0, 0}, {3, 0}, {-1, 1}, {0, 5}, {0, 0}};
+  ZegDevice want(320, 240, 24);
+  const pixelrows::Path before = pixelrows::currentPath();
+  for (pixelrows::Path path : {pixelrows::Path::Plain, pixelrows::Path::Ssse3, pixelrows::Path::Avx2, pixelrows::Path::Avx512}) {
+    if (!pixelrows::usePath(path)) continue;
+    for (int reload = 0; reload < 2; reload++) {
+      if (reload) {
+        const Bytes other = file(3);
+        face.loadFaceFromMemory(other.data(), other.size());
+      }
+      for (const auto& [eyes, mouth] : selections)
+        for (const auto& [m, o] : {std::pair<int, int>{128, 0}, {90, 40}, {128, 200}}) {
+          pf1test::fill(zeg, grey);
+          pf1test::fill(want, grey);
+          face.draw(&zeg, m, o, mouth & 1, eyes, mouth);
+          referenceAny(face, want, m, o, mouth & 1, eyes, mouth);
+          ASSERT_EQ(0, std::memcmp(zeg.storage(), want.storage(), 320 * 240 * 3))
+              << pixelrows::pathName(path) << " reload " << reload << " eyes " << eyes << " mouth " << mouth << " m " << m;
+        }
+    }
+    const Bytes first = file(0);
+    face.loadFaceFromMemory(first.data(), first.size());
+  }
+  pixelrows::usePath(before);
 }
 
 TEST_F(FaceTest, LargeFacesAreClippedAtTheScreenEdges) {
