@@ -126,15 +126,34 @@ class LivePlayer {
   std::string stderrText() const { return slurp(dir_ + "/stderr.txt"); }
 
   // Waits for the window to be mapped and managed, then gives it the focus.
+  // xdotool gives up when a window it looks at vanishes meanwhile (SDL opens
+  // and closes helper windows at start-up): it is asked again.
   bool findWindow() {
-    Command c = shell("timeout 20 xdotool search --sync --onlyvisible --all --pid " + std::to_string(pid_) +
-                      " --name Player 2>/dev/null");
-    std::istringstream in(c.out);
-    if (!(in >> window_)) return false;
-    return focus();
+    const std::string search = "timeout 5 xdotool search --sync --onlyvisible --all --pid " + std::to_string(pid_) +
+                               " --name Player 2>/dev/null";
+    bool found = waitUntil(
+        [&] {
+          Command c = shell(search);
+          std::istringstream in(c.out);
+          return c.code == 0 && (in >> window_) && window_.find_first_not_of("0123456789") == std::string::npos;
+        },
+        30000);
+    return found && focus();
   }
   const std::string& window() const { return window_; }
-  bool focus() { return xdotool("windowactivate --sync " + window_) && xdotool("windowfocus --sync " + window_); }
+  // Raises the window and gives it the keyboard focus; true once the X
+  // server has the focus on it.
+  bool focus() {
+    return waitUntil(
+        [&] {
+          xdotool("windowactivate " + window_);
+          xdotool("windowfocus " + window_);
+          std::istringstream in(shell("xdotool getwindowfocus 2>/dev/null").out);
+          std::string focused;
+          return (in >> focused) && focused == window_;
+        },
+        15000);
+  }
 
   // Width and height of the window as the X server has it.
   std::pair<int, int> geometry() const {
