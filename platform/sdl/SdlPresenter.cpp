@@ -33,18 +33,26 @@ void SdlPresenter::present(const Frame& frame) {
   }
   SDL_UnlockTexture(texture_);
   hasFrame_ = true;
+  shown_.assign(frame.pixels, frame.pixels + static_cast<size_t>(frame.stride) * frame.height);
+  shownStride_ = frame.stride;
   repaint();
+  if (!shotPath_.empty()) saveShot();
+}
 
-  if (!shotPath_.empty()) {
-    std::vector<unsigned char> rgb = frameToRgb(frame);
-    std::string why;
-    if (writePng(shotPath_, frame.width, frame.height, 3, rgb.data(), &why)) {
-      std::fprintf(stderr, "lmplayer: saved %s\n", shotPath_.c_str());
-    } else {
-      std::fprintf(stderr, "lmplayer: screenshot: %s\n", why.c_str());
-    }
-    shotPath_.clear();
+void SdlPresenter::requestShot(const std::string& path) {
+  shotPath_ = path;
+  if (hasFrame_) saveShot();
+}
+
+void SdlPresenter::saveShot() {
+  std::vector<unsigned char> rgb = frameToRgb({shown_.data(), width_, height_, shownStride_});
+  std::string why;
+  if (writePng(shotPath_, width_, height_, 3, rgb.data(), &why)) {
+    std::fprintf(stderr, "lmplayer: saved %s\n", shotPath_.c_str());
+  } else {
+    std::fprintf(stderr, "lmplayer: screenshot: %s\n", why.c_str());
   }
+  shotPath_.clear();
 }
 
 void SdlPresenter::repaint() {

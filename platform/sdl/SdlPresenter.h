@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/Presenter.h"
 
@@ -21,15 +22,21 @@ class SdlPresenter : public Presenter {
   void present(const Frame& frame) override;
   // Shows the last frame again (after an expose or a mode change).
   void repaint();
-  // Saves the next presented frame as a PNG at `path`.
-  void requestShot(const std::string& path) { shotPath_ = path; }
+  // Saves the frame on show as a PNG at `path` (the first frame presented,
+  // when none is on show yet).
+  void requestShot(const std::string& path);
 
  private:
   SDL_Renderer* renderer_;
   SDL_Texture* texture_ = nullptr;
   int width_, height_;
   bool hasFrame_ = false;
+  // The frame on show, as presented: unchanged frames are not presented
+  // again, so a shot is taken from here.
+  std::vector<unsigned char> shown_;
+  int shownStride_ = 0;
   std::string shotPath_;
+  void saveShot();
 };
 
 }  // namespace platform

@@ -56,11 +56,11 @@ void FrameLoop::tick() {
     if (hooks_.afterDraw && zeg_) hooks_.afterDraw(steps_, *zeg_);
     inTimer_ = 0;
   }
-  if (zeg_) zeg_->draw();
+  if (zeg_) present_.ifChanged(*zeg_);
 }
 
 void FrameLoop::paint() {
-  if (zeg_) zeg_->draw();
+  if (zeg_) present_.always(*zeg_);
 }
 
 void FrameLoop::close() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "shell/app/PresentOnChange.h"
 #include "shell/app/SceneMachine.h"
 
 class ZegDevice;
@@ -49,7 +50,8 @@ class FrameLoop {
   // Window creation: error log, sound library, frame buffer, machine, keys,
   // first deadline, timer. A failed frame buffer posts quit 0 with no timer.
   void create();
-  // One timer tick: runs the steps that are due, then draws and presents once.
+  // One timer tick: runs the steps that are due, then draws once and presents
+  // the frame when it differs from the last one presented.
   void tick();
   // Paint request: presents the frame buffer unchanged.
   void paint();
@@ -67,6 +69,8 @@ class FrameLoop {
   uint32_t deadline() const { return count_; }
   long steps() const { return steps_; }
   long draws() const { return draws_; }
+  // Frames handed to the window, and drawn frames kept back as unchanged.
+  const PresentOnChange& presenting() const { return present_; }
   SceneMachine* machine() { return machine_.get(); }
   ZegDevice* device() { return zeg_.get(); }
 
@@ -96,6 +100,7 @@ class FrameLoop {
   int exitCode_ = 0;
   long steps_ = 0;
   long draws_ = 0;
+  PresentOnChange present_;
 };
 
 }  // namespace app
