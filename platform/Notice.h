@@ -11,4 +11,9 @@ void showNotice(const char* caption, const char* text);
 using NoticeBox = void (*)(const char* caption, const char* text);
 void setNoticeBox(NoticeBox box);
 
+// Called right after the standard-error line, before any box: a place to add
+// a line of detail. Null: none.
+using NoticeObserver = void (*)(const char* caption, const char* text);
+void setNoticeObserver(NoticeObserver observer);
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "shell/FileUtils.h"
 
+#include <map>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -15,7 +16,22 @@ int iniString(const char* k, const char* def, char* out, int size) {
   return platform::getProfileString(LM_INI_SECTION, k, def, out, size, LM_INI_FILE);
 }
 
-int iniInt(const char* k, int def) { return platform::getProfileInt(LM_INI_SECTION, k, def, LM_INI_FILE); }
+static std::map<std::string, int>& overrides() {
+  static std::map<std::string, int> values;
+  return values;
+}
+
+int iniInt(const char* k, int def) {
+  if (!overrides().empty()) {
+    auto it = overrides().find(k ? k : "");
+    if (it != overrides().end()) return it->second;
+  }
+  return platform::getProfileInt(LM_INI_SECTION, k, def, LM_INI_FILE);
+}
+
+void setIniOverride(const char* key, int value) { overrides()[key ? key : ""] = value; }
+
+void clearIniOverrides() { overrides().clear(); }
 
 FILE* myFopen(int type, const char* name, const char* mode) {
   if (!initFlag) {

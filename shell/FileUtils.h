@@ -22,6 +22,10 @@ long fsize(FILE* fp);
 int openCheck();
 
 // Test and tooling hooks.
+// Makes iniInt return `value` for `key` whatever the INI file says (lmplayer
+// --chart: SKIP and START); clearIniOverrides forgets them all.
+void setIniOverride(const char* key, int value);
+void clearIniOverrides();
 // Forgets the directory table so the next myFopen reads the INI file again.
 void fileUtilsReset();
 // Called after every open attempt with the joined name and whether it opened.

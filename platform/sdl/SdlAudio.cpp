@@ -1,7 +1,10 @@
 #include "platform/sdl/SdlAudio.h"
 
+#include "platform/sdl/QuietStderr.h"
+
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -10,6 +13,10 @@
 namespace {
 
 constexpr int kRate = 44100;
+
+void sayNoSound(const char* why) {
+  std::fprintf(stderr, "lmplayer: no audio output (%s); playing without sound\n", why && *why ? why : "no device");
+}
 constexpr int kFrames = 2048;
 
 // Plays the device's buffers in the order they were written. SDL pulls one
@@ -27,7 +34,12 @@ class SdlAudio : public platform::AudioBackend {
   bool open(const platform::WaveFormat& format, platform::AudioDone done, void* instance) override {
     if (device_ || format.formatTag != 1 || !supports(format.bitsPerSample / 8, format.channels, format.samplesPerSec))
       return false;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    platform::QuietStderr quiet;  // the audio libraries' own complaints stay off the terminal
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      quiet.restore();
+      sayNoSound(SDL_GetError());
+      return false;
+    }
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = AUDIO_S16LSB;
@@ -39,7 +51,9 @@ class SdlAudio : public platform::AudioBackend {
     instance_ = instance;
     SDL_AudioSpec have{};
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    quiet.restore();
     if (!device_) {
+      sayNoSound(SDL_GetError());
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
       done_ = nullptr;
       instance_ = nullptr;

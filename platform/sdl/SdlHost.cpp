@@ -9,6 +9,7 @@
 
 #include "platform/Audio.h"
 #include "platform/Presenter.h"
+#include "platform/sdl/QuietStderr.h"
 #include "platform/sdl/ScreenshotName.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlClock.h"
@@ -51,14 +52,31 @@ class SdlHost : public app::Host {
   uint32_t nextTick_ = 0;
 };
 
+// Without a display SDL falls back to a driver that shows nothing; that is
+// only right when the user asked for it through SDL_VIDEODRIVER.
+bool displayDriverOk(const char* driver) {
+  const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
+  if (chosen && *chosen) return true;
+  std::string d = driver ? driver : "";
+  return d != "offscreen" && d != "dummy" && d != "evdev";
+}
+
 bool SdlHost::open(std::string& error) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER) != 0) {
-    error = std::string("cannot start the video system: ") + SDL_GetError();
+  QuietStderr quiet;
+  const int started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER);
+  quiet.restore();
+  if (started != 0) {
+    error = std::string("no display to open a window on (") + SDL_GetError() + "); use --headless to play without one";
     return false;
   }
   sdlStarted_ = true;
+  if (!displayDriverOk(SDL_GetCurrentVideoDriver())) {
+    error = "no display to open a window on (DISPLAY and WAYLAND_DISPLAY are not set); use --headless to play "
+            "without one";
+    return false;
+  }
   if (scale_ <= 0) {
     SDL_DisplayMode mode;
     scale_ = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? defaultWindowScale(mode.w, mode.h) : 1;

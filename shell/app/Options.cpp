@@ -184,6 +184,20 @@ void defineOptions(CLI::App& cli, Options& o) {
          "write one line per logic step: the wall-clock milliseconds from the first step (pacing checks)")
       ->type_name("FILE");
   cli.add_option_function<std::string>(
+         "--chart",
+         [&o](const std::string& v) {
+           long n = 0;
+           if (v == "0") n = 0;
+           else if (!parseCount(v, n) || n > 65535)
+             throw CLI::ValidationError("--chart", "expected a chart number from 0 to 65535, got '" + v + "'");
+           o.chart = n;
+         },
+         "start the story at chart N at once (no opening, title or select screen)")
+      ->type_name("N");
+  cli.add_flag("--watch", o.watch,
+               "when the story's files change (lmtool story build), restart at the chart that was playing")
+      ->disable_flag_override();
+  cli.add_option_function<std::string>(
          "--scale",
          [&o](const std::string& v) {
            long scale = 0;

@@ -31,6 +31,8 @@ struct Options {
   std::string eventLog;     // window events and the key bits each step saw
   std::string stepTimes;    // one line per logic step: wall-clock ms
   int scale = 0;         // window scale 1..8; 0: automatic
+  long chart = -1;       // >= 0: start the story at this chart at once
+  bool watch = false;    // restart at the current chart when the data changes
   bool help = false;
   bool version = false;
 };

@@ -4,13 +4,21 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
+#include "diagnostics/DataWatch.h"
+#include "diagnostics/PlayerReport.h"
+#include "game/Game.h"
+#include "graphics/Font.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/OutputFile.h"
 #include "platform/Presenter.h"
+#include "scenes/LmPlayer.h"
+#include "shell/FileUtils.h"
 #include "shell/Key.h"
 #include "shell/app/FrameLoop.h"
+#include "shell/app/LmPlayerMachine.h"
 #include "shell/app/Session.h"
 
 namespace app {
@@ -25,15 +33,69 @@ std::string absoluteFrom(const std::string& base, const std::string& path) {
   return (fs::path(base) / path).string();
 }
 
-// Ticks the loop until it quits; a stop request after the step limit closes it.
+// The frame loop being run (for the reports and --watch), or null.
+FrameLoop* g_loop = nullptr;
+diagnostics::DataWatch* g_watch = nullptr;
+long g_firstChart = -1;  // --chart, or -1
+DataWatchScan g_watchScan;
+
+const LmPlayer* currentPlayer() {
+  auto* m = g_loop ? dynamic_cast<LmPlayerMachine*>(g_loop->machine()) : nullptr;
+  return m ? &m->player() : nullptr;
+}
+
+// Starts the story at `chart` at once (SKIP and START as if the INI said so).
+void startAtChart(long chart) {
+  clearIniOverrides();
+  if (chart < 0) return;
+  setIniOverride("SKIP", 1);
+  setIniOverride("START", static_cast<int>(chart));
+}
+
+// With --watch, after each tick: true when the data changed, with the chart
+// that was playing in `chart` (-1 when the story was not playing yet).
+bool dataChanged(FrameLoop& loop, long& chart) {
+  if (!g_watch || loop.quitPosted() || !g_watch->poll(loop.steps())) return false;
+  const LmPlayer* p = currentPlayer();
+  chart = p && p->phase == 4 && p->game ? p->game->chart : -1;
+  return true;
+}
+
+// After the old loop closed: the next one starts afresh at `chart`, or as the
+// run started when the story was not playing yet.
+void prepareRestart(long chart) {
+  startAtChart(chart >= 0 ? chart : g_firstChart);
+  fileUtilsReset();
+  Font::unload();
+  Game::resetStepState();
+  LmPlayer::resetSceneStatics();
+  if (g_watch) g_watch->restarted();
+  if (chart >= 0) std::fprintf(stderr, "lmplayer: the story's files changed; starting again at chart %ld\n", chart);
+  else std::fprintf(stderr, "lmplayer: the story's files changed; starting again\n");
+}
+
+// Ticks the loop until it quits; a stop request after the step limit closes
+// it. With --watch, a change of the data closes it too and returns true: the
+// caller starts a new loop.
 template <class Advance>
-void runLoop(FrameLoop& loop, Advance advance) {
+bool runLoop(FrameLoop& loop, Advance advance) {
+  g_loop = &loop;
   loop.create();
+  long chart = -1;
+  bool restart = false;
   while (!loop.quitPosted()) {
     advance();
     loop.tick();
-    if (loop.stopRequested()) loop.close();
+    if (loop.stopRequested()) {
+      loop.close();
+    } else if (dataChanged(loop, chart)) {
+      restart = true;
+      loop.close();
+    }
   }
+  g_loop = nullptr;
+  if (restart) prepareRestart(chart);
+  return restart;
 }
 
 int runHeadless(const Options& options, Session& session) {
@@ -41,11 +103,11 @@ int runHeadless(const Options& options, Session& session) {
   platform::HeadlessAudio audio(options.audioOut);
   platform::setAudioBackend(&audio);
   platform::setPresenter(nullptr);
-  {
+  for (bool again = true; again;) {
     FrameLoop loop(clock);
     session.attach(loop);
     // Time moves only between ticks, so loading takes no virtual time.
-    runLoop(loop, [&] {
+    again = runLoop(loop, [&] {
       clock.advance(FrameLoop::kTimerInterval);
       audio.advanceTo(clock.now());
     });
@@ -136,22 +198,41 @@ class WindowRun::LoopEvents : public HostEvents {
   Session& session_;
 };
 
-WindowRun::WindowRun(Session& session, Host& host)
-    : host_(host), loop_(std::make_unique<FrameLoop>(host.clock())) {
-  events_ = std::make_unique<LoopEvents>(*loop_, session);
-  session.attach(*loop_);
+WindowRun::WindowRun(Session& session, Host& host) : session_(session), host_(host) { start(); }
+
+void WindowRun::start() {
+  events_.reset();
+  loop_ = std::make_unique<FrameLoop>(host_.clock());
+  events_ = std::make_unique<LoopEvents>(*loop_, session_);
+  session_.attach(*loop_);
+  g_loop = loop_.get();
   loop_->create();
 }
 
-WindowRun::~WindowRun() = default;
+WindowRun::~WindowRun() {
+  if (g_loop == loop_.get()) g_loop = nullptr;
+}
 
 bool WindowRun::tick() {
   if (loop_->quitPosted()) return false;
   host_.waitTick(*events_);
   loop_->tick();
-  if (loop_->stopRequested()) loop_->close();
+  long chart = -1;
+  if (loop_->stopRequested()) {
+    loop_->close();
+  } else if (dataChanged(*loop_, chart)) {
+    loop_->close();
+    g_loop = nullptr;
+    prepareRestart(chart);
+    start();
+  }
   return !loop_->quitPosted();
 }
+
+void setDataWatchScan(DataWatchScan scan) { g_watchScan = std::move(scan); }
+
+RunSetup::RunSetup() = default;
+RunSetup::~RunSetup() = default;
 
 bool prepareRun(const Options& given, RunSetup& setup) {
   std::error_code ec;
@@ -182,6 +263,26 @@ bool prepareRun(const Options& given, RunSetup& setup) {
     return false;
   }
 
+  if (!options.dataDir.empty() && !std::ifstream("kirune.ini")) {
+    std::fprintf(stderr, "lmplayer: '%s' holds no readable kirune.ini: it is not a story's data directory\n",
+                 dataDir.c_str());
+    setup.exitCode = 1;
+    return false;
+  }
+  if (options.chart >= 0 && options.chart >= iniInt("MAX", 0)) {
+    std::fprintf(stderr, "lmplayer: --chart %ld: the story has charts 0 to %d\n", options.chart, iniInt("MAX", 0) - 1);
+    setup.exitCode = 1;
+    return false;
+  }
+  g_firstChart = options.chart;
+  startAtChart(options.chart);
+  setup.report = std::make_unique<diagnostics::PlayerReport>(fs::current_path(ec).string(), &currentPlayer);
+  if (options.watch) {
+    DataWatchScan scan = g_watchScan ? g_watchScan : [] { return diagnostics::DataWatch::scanDirectory("."); };
+    setup.watch = std::make_unique<diagnostics::DataWatch>(scan);
+  }
+  g_watch = setup.watch.get();
+
   setup.session = std::make_unique<Session>(options);
   if (!setup.session->ok()) {
     std::fprintf(stderr, "lmplayer: %s\n", setup.session->error().c_str());
@@ -199,6 +300,8 @@ int run(const Options& given, const HostFactory& openWindow) {
   int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, setup.startDir);
   if (!session.finish() && code == 0) code = 1;
   if (code == 0 && session.outputFailed()) code = 1;
+  g_watch = nullptr;
+  clearIniOverrides();
   return code;
 }
 

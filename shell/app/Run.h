@@ -1,5 +1,6 @@
 #pragma once
 // The program: command line, data directory, then a window or headless run.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,6 +9,11 @@
 #include "shell/app/Host.h"
 #include "shell/app/Options.h"
 #include "shell/app/Session.h"
+
+namespace diagnostics {
+class PlayerReport;
+class DataWatch;
+}  // namespace diagnostics
 
 namespace app {
 
@@ -25,8 +31,12 @@ int run(const Options& options, const HostFactory& openWindow);
 // What a run sets up before its loop: the options with output paths made
 // absolute, the data directory entered, the session opened.
 struct RunSetup {
+  RunSetup();
+  ~RunSetup();
   Options options;
   std::string startDir;
+  std::unique_ptr<diagnostics::PlayerReport> report;  // what the player says about its data
+  std::unique_ptr<diagnostics::DataWatch> watch;      // --watch
   std::unique_ptr<Session> session;
   int exitCode = 0;  // when prepareRun fails
 };
@@ -46,16 +56,24 @@ class WindowRun {
   WindowRun& operator=(const WindowRun&) = delete;
 
   // Waits for the host's next timer tick, delivering its events, then runs the
-  // steps that are due; after the step limit it closes. False once the loop quit.
+  // steps that are due; after the step limit it closes; with --watch, a change
+  // of the data starts a new loop. False once the loop quit.
   bool tick();
   FrameLoop& loop() { return *loop_; }
 
  private:
   class LoopEvents;
+  void start();
+  Session& session_;
   Host& host_;
   std::unique_ptr<FrameLoop> loop_;
   std::unique_ptr<LoopEvents> events_;
 };
+
+// Test hook: what --watch polls instead of the story's files in the data
+// directory (empty: the files).
+using DataWatchScan = std::function<std::string()>;
+void setDataWatchScan(DataWatchScan scan);
 
 // Where an installed demo lives, relative to the install prefix.
 constexpr const char* kInstalledDemoDir = "share/lmplayer/demo";

@@ -142,8 +142,9 @@ TEST_F(PlayerE2E, SkipGoesStraightToTheStoryAndAChartErrorIsReported) {
   PlayerResult r = runPlayer("--headless --steps 20 --trace t.txt --shot 20:story.png", dir.path());
   EXPECT_EQ(r.code, 0);
   std::vector<std::string> err = lines(r.err);
-  ASSERT_EQ(err.size(), 1u) << r.err;
+  ASSERT_EQ(err.size(), 2u) << r.err;
   EXPECT_EQ(err[0], "ERROR: CHART ERROR 0x82");
+  EXPECT_EQ(err[1], "lmplayer: the chart error is in chart 0 at EVENT.BIN offset 0x10") << "where the byte lies";
   std::vector<std::string> trace = lines(slurp("t.txt"));
   ASSERT_EQ(trace.size(), 20u);
   EXPECT_EQ(trace[0], "1 game phase 130 chart 0") << "fetched 0x82";

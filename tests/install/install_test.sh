@@ -59,6 +59,7 @@ done <<<"$cmds"
 # The build tree's player with its demo: the frame the installed one must match.
 (cd "$work" && "$build/lmplayer" --data "$build/demo-data" --headless --steps 300 --shot 300:want.png >/dev/null 2>&1)
 mkdir "$work/empty"
+printf '[DOROVANKA]\n' >"$work/empty/kirune.ini"  # a story's directory, with none of its files
 (cd "$work/empty" && "$build/lmplayer" --data "$work/empty" --headless --steps 300 --shot 300:"$work/nodata.png" >/dev/null 2>&1)
 ! cmp -s "$work/want.png" "$work/nodata.png" || fail "the demo's frame 300 looks like no data at all"
 
