@@ -25,7 +25,7 @@ chart lang -> ja_arrive en_arrive
 image E000 cut
 fade in
 window open
-text "言語を選んでください。\nChoose a language."
+text "\c\n\n言語を選んでください／Language"
 choice "日本語　" "English"
 window close
 branch
@@ -56,6 +56,7 @@ face akari 0
 say akari "おじいちゃんがね、最後の点灯は\nわたしにやらせてくれるって。"
 voice next
 say akari "ねえ、ソラ。一緒に来てくれる？"
+text "\c\n\n（どうしよう？）"
 choice "まっすぐ灯台へ向かう" "先に港を通っていく"
 branch
 
@@ -107,6 +108,7 @@ text "\c灯室は、油と真鍮の匂いがした。\n大きなレンズが、�
 face akari 0
 voice next
 say akari "ねえ、点ける前に教えて。\n都会から何を持って帰ってきたの？"
+text "\c\n\n（何を持ってきたっけ？）"
 choice "星座早見盤　　　" "古いカメラ" "オルゴール" "絵はがきの束" "都会のお菓子" "なにも持ってない"
 branch
 
@@ -153,6 +155,7 @@ face akari 0
 voice next
 say akari "理由なんていらないよ。\n帰りたくなったら、帰っておいで。"
 say akari "ねえ、ソラ。来年の夏は……？"
+text "\c\n\n（どうしよう？）"
 choice "また来年、帰ってくる" "この町に残る"
 branch
 
@@ -219,7 +222,8 @@ face akari 0
 say akari_en "Grandpa says I can light it\ntonight. The very last time."
 voice next
 say akari_en "Hey, Sora. Will you come with me?"
-choice "Head straight to the lighthouse" "Walk by the harbour first"
+text "\c\n\n(What should I do?)"
+choice "Straight to the cape" "By the harbour first"
 branch
 
 chart en_direct -> en_lighthouse
@@ -270,6 +274,7 @@ text "\cThe lamp room smelled of oil and\nbrass. The great lens gathered the\nla
 face akari 0
 voice next
 say akari_en "Hey, tell me before we light it.\nWhat did you bring from the city?"
+text "\c\n\n(What did I bring?)"
 choice "A star chart  " "An old camera" "A music box" "Some postcards" "City sweets" "Nothing at all"
 branch
 
@@ -316,7 +321,8 @@ face akari 0
 voice next
 say akari_en "You don't need a reason.\nIf you miss it, just come back."
 say akari_en "Hey, Sora. What about next summer?"
-choice "I'll come back next summer." "I'll stay here in Kirune."
+text "\c\n\n(What should I do?)"
+choice "Back next summer" "Stay in Kirune"
 branch
 
 chart en_promise -> en_end

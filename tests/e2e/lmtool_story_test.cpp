@@ -2,6 +2,8 @@
 // 1 problems, 2 bad usage), build's warnings and --strict.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "PlayerRun.h"
 #include "tools/MiniStory.h"
 
@@ -96,6 +98,30 @@ TEST_F(LmtoolStory, ExploreExitsOneOnAnyProblemAndWritesJson) {
   EXPECT_NE(r.out.find("missing files:\n  ev\\E002.PF1\n"), std::string::npos) << r.out;
   EXPECT_EQ(story("explore . --max-routes 0").code, 2);
   EXPECT_EQ(story("explore nowhere").code, 1);
+}
+
+// The demo passes its own check with no warning, and every chart of it is
+// reached by some route without a chart error.
+TEST(DemoStoryChecks, CheckIsCleanAndExploreReachesEveryChart) {
+  const std::string demo = binaryDir() + "/demo-data";
+  ASSERT_TRUE(fileExists(demo + "/kirune.ini")) << "demo-data is not built (target demo_data)";
+  ScratchDir dir;
+  PlayerResult r = runProgram(lmtool(), "story check '" + demo + "' --strict --script '" + sourceDir() +
+                                            "/demo/story/kirune.story'", dir.path());
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
+
+  r = runProgram(lmtool(), "story explore '" + demo + "' --json explore.json", dir.path());
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  nlohmann::json j = nlohmann::json::parse(slurp(dir.path() + "/explore.json"));
+  EXPECT_GT(j["charts_total"].get<int>(), 20);
+  EXPECT_EQ(j["charts_reached"].size(), j["charts_total"].get<size_t>());
+  EXPECT_TRUE(j["charts_never_reached"].empty());
+  EXPECT_TRUE(j["chart_errors"].empty()) << j["chart_errors"].dump();
+  EXPECT_TRUE(j["missing_files"].empty()) << j["missing_files"].dump();
+  // Two languages, two ways to the lighthouse, six things brought, two answers.
+  EXPECT_EQ(j["routes"].size(), 2u * 2 * 6 * 2);
+  for (const auto& route : j["routes"]) EXPECT_EQ(route["end"], "loop") << "the closing card starts the story again";
 }
 
 }  // namespace
