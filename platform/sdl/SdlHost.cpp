@@ -34,6 +34,7 @@ class SdlHost : public app::Host {
   bool open(std::string& error);
   Clock& clock() override { return clock_; }
   void waitTick(app::HostEvents& events) override;
+  void waitUntil(uint32_t due, app::HostEvents& events) override;
 
  private:
   void handle(const SDL_Event& e, app::HostEvents& events);
@@ -136,6 +137,24 @@ void SdlHost::waitTick(app::HostEvents& events) {
     SDL_WaitEventTimeout(nullptr, left);
   }
   nextTick_ += kTickMs;
+}
+
+void SdlHost::waitUntil(uint32_t due, app::HostEvents& events) {
+  SDL_Event e;
+  bool delivered = false;
+  while (SDL_PollEvent(&e)) {
+    handle(e, events);
+    delivered = true;
+  }
+  while (!delivered) {
+    const int32_t left = static_cast<int32_t>(due - clock_.now());
+    if (left <= 0) return;
+    if (SDL_WaitEventTimeout(&e, left)) {
+      handle(e, events);
+      delivered = true;
+      while (SDL_PollEvent(&e)) handle(e, events);
+    }
+  }
 }
 
 void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {

@@ -2,6 +2,7 @@
 // What the program needs of a window platform: a clock, the window's events
 // and a 5 ms timer tick. The host installs its own presenter, notice box and
 // audio back end while it lives.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,10 @@ class Host {
   virtual platform::Clock& clock() = 0;
   // Delivers pending events and returns when the next 5 ms timer tick is due.
   virtual void waitTick(HostEvents& events) = 0;
+  // Delivers pending events; sleeps until the clock reaches `due` unless an
+  // event arrives first (then delivers it and returns). A host that only has
+  // a periodic tick keeps to it.
+  virtual void waitUntil(uint32_t /*due*/, HostEvents& events) { waitTick(events); }
 };
 
 struct HostSettings {

@@ -178,12 +178,15 @@ std::string defaultDataDir(const std::string& exeDir) {
 // Window messages into the frame loop, as the window procedure routes them.
 class WindowRun::LoopEvents : public HostEvents {
  public:
-  LoopEvents(FrameLoop& loop, Session& session) : loop_(loop), session_(session) {}
+  LoopEvents(FrameLoop& loop, Session& session, WakePlan& wake) : loop_(loop), session_(session), wake_(wake) {}
   void key(unsigned vk, bool down) override {
+    wake_.input();
     session_.windowKey(vk, down);
     keyAction(vk, down ? 1 : 0);
   }
+  void pointer(const PointerEvent&) override { wake_.input(); }
   void paint() override {
+    wake_.input();
     session_.windowEvent("paint");
     loop_.paint();
   }
@@ -191,11 +194,15 @@ class WindowRun::LoopEvents : public HostEvents {
     session_.windowEvent("close");
     loop_.close();
   }
-  void windowAction(const std::string& what) override { session_.windowEvent(what); }
+  void windowAction(const std::string& what) override {
+    wake_.input();
+    session_.windowEvent(what);
+  }
 
  private:
   FrameLoop& loop_;
   Session& session_;
+  WakePlan& wake_;
 };
 
 WindowRun::WindowRun(Session& session, Host& host) : session_(session), host_(host) { start(); }
@@ -203,7 +210,8 @@ WindowRun::WindowRun(Session& session, Host& host) : session_(session), host_(ho
 void WindowRun::start() {
   events_.reset();
   loop_ = std::make_unique<FrameLoop>(host_.clock());
-  events_ = std::make_unique<LoopEvents>(*loop_, session_);
+  events_ = std::make_unique<LoopEvents>(*loop_, session_, wake_);
+  wake_ = WakePlan();
   session_.attach(*loop_);
   g_loop = loop_.get();
   loop_->create();
@@ -215,8 +223,10 @@ WindowRun::~WindowRun() {
 
 bool WindowRun::tick() {
   if (loop_->quitPosted()) return false;
-  host_.waitTick(*events_);
+  host_.waitUntil(wake_.wakeAt(loop_->deadline()), *events_);
+  const long draws = loop_->draws(), presented = loop_->presenting().presented();
   loop_->tick();
+  wake_.afterTick(loop_->draws() != draws, loop_->presenting().presented() != presented);
   long chart = -1;
   if (loop_->stopRequested()) {
     loop_->close();

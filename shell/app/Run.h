@@ -9,6 +9,7 @@
 #include "shell/app/Host.h"
 #include "shell/app/Options.h"
 #include "shell/app/Session.h"
+#include "shell/app/WakePlan.h"
 
 namespace diagnostics {
 class PlayerReport;
@@ -55,17 +56,20 @@ class WindowRun {
   WindowRun(const WindowRun&) = delete;
   WindowRun& operator=(const WindowRun&) = delete;
 
-  // Waits for the host's next timer tick, delivering its events, then runs the
-  // steps that are due; after the step limit it closes; with --watch, a change
-  // of the data starts a new loop. False once the loop quit.
+  // Sleeps until the next step is due or the host has events (see WakePlan),
+  // delivering them, then runs the steps that are due; after the step limit it
+  // closes; with --watch, a change of the data starts a new loop. False once
+  // the loop quit.
   bool tick();
   FrameLoop& loop() { return *loop_; }
+  const WakePlan& wakePlan() const { return wake_; }
 
  private:
   class LoopEvents;
   void start();
   Session& session_;
   Host& host_;
+  WakePlan wake_;
   std::unique_ptr<FrameLoop> loop_;
   std::unique_ptr<LoopEvents> events_;
 };
