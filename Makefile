@@ -11,12 +11,17 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLM_BUILD_TESTS=ON -DLM_BUILD_BENCH=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+# Only what playing needs: the player, lmtool and the demo data, without the
+# tests' packages and targets (`make test` adds them to the same build).
+run:
+	@scripts/install-deps --run
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLM_BUILD_TESTS=OFF -DLM_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target lmplayer lmtool demo_data
 	@scripts/run-demo $(BUILD)
 
 test: deps
