@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "graphics/PixelRows.h"
 #include "graphics/graphicDevice.h"
@@ -57,11 +58,17 @@ void narrow(long long k, long long b, long long low, long long high, long long& 
 }  // namespace
 
 Face::Face(int type, const char* fname) : Pf1(0, nullptr) {
-  std::vector<unsigned char> buf;
-  if (readWholeFile(type, fname, buf)) loadFaceFromMemory(buf.data(), buf.size());
+  std::FILE* fp = openData(type, fname);
+  if (!fp) return;
+  loadFaceFrom(Pf1FileSource(fp));
+  std::fclose(fp);
 }
 
 void Face::loadFaceFromMemory(const unsigned char* file, size_t size) {
+  loadFaceFrom(Pf1MemorySource(file, size));
+}
+
+void Face::loadFaceFrom(const Pf1Source& src) {
   clear();
   std::vector<uint32_t>().swap(composed_);
   composedMouth_ = composedEyes_ = -2;
@@ -70,7 +77,11 @@ void Face::loadFaceFromMemory(const unsigned char* file, size_t size) {
     std::vector<signed char>().swap(facemask[k]);
   }
   Pf1Layout layout;
-  if (!parsePf1Layout(file, size, layout) || layout.num < 1) return;
+  try {
+    if (!parsePf1Layout(src, layout) || layout.num < 1) return;
+  } catch (const std::bad_alloc&) {
+    return;
+  }
   // Room for all seven layers counts against the picture size limit.
   if (!setSize(layout.width, layout.height, kBlocks)) return;
   setSize(layout.width, layout.height, 1);
@@ -80,8 +91,7 @@ void Face::loadFaceFromMemory(const unsigned char* file, size_t size) {
   std::vector<unsigned char> baseData;
   std::vector<signed char> baseMask;
   for (int i = 0; i < blocks; i++) {
-    decodeBlock(file + layout.offset[i], static_cast<long long>(layout.declared[i]),
-                static_cast<long long>(layout.size[i]));
+    decodeBlock(src, layout, i);
     if (i == 0) {
       baseData.swap(data);
       baseMask.swap(mask);

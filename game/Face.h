@@ -16,7 +16,9 @@ class Face : public Pf1 {
   // site 0 centres the face at column 37, else 285; the centre row is 121.
   void draw(ZegDevice* zeg, int m, int o, int site, int eyes, int mouth);
 
-  // Loads a face file image already in memory (constructor, fuzzers).
+  // Loads a face file from `src` (the constructor), or an image already in
+  // memory (tools, fuzzers).
+  void loadFaceFrom(const Pf1Source& src);
   void loadFaceFromMemory(const unsigned char* file, size_t size);
 
  private:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/Face.h"
+#include "game/ScenarioTable.h"
 #include "game/SelectWindow.h"
 #include "game/Text.h"
 #include "graphics/Pf1.h"
@@ -69,8 +70,8 @@ class Game {
   int fade = 64;  // 0 black, 64 normal, 127 white
   int theta = 0;
   int size = 0;
-  std::vector<long> chartTable;  // chart start offsets; -1 where the table lies outside the file
-  std::vector<long> linkTable;   // chartMax rows of six successors; -1 outside the file
+  ScenarioTable chartTable;  // chart start offsets; -1 where the table lies outside the file
+  ScenarioTable linkTable;   // chartMax rows of six successors; -1 outside the file
   std::unique_ptr<FILE, FileCloser> fp;  // "EVENT.BIN"
   int scrX = 0;
   int scrY = 0;
@@ -78,7 +79,7 @@ class Game {
   int apearmode = 0;
   int scroll = 0;
   char item[6][50] = {};  // texts of the pending choice
-  std::vector<Name> defaultname;  // character names, numbered from 1
+  std::vector<Name> defaultname;  // character names, numbered from 1 (at most the 254 a speaker byte can name)
   int maxChar = 0;
   long fetchedAt = -1;  // EVENT.BIN offset of the byte the latest fetch read (for reports)
 
@@ -93,8 +94,9 @@ class Game {
   // interpreter; `eof` stays set until the instruction has been abandoned.
   int readByte();
   bool eof = false;
-  // Reads a NUL-terminated string, keeping at most `cap` - 1 bytes (never a
-  // lone lead byte) in `out`; the rest up to the NUL is read and discarded.
+  // Reads a NUL-terminated string into `out`: its longest prefix of whole
+  // characters that fits `cap` - 1 bytes (a lead byte right before the NUL
+  // counts as a character); the rest up to the NUL is read and discarded.
   void readString(char* out, int cap);
 
   // Interpreter pieces.

@@ -138,19 +138,22 @@ int Game::readByte() {
 
 void Game::readString(char* out, int cap) {
   int len = 0;
+  bool full = false;  // a character did not fit: the rest is read and dropped
   for (;;) {
     const int c = readByte();
     if (c <= 0) break;  // the NUL, or the end of the file
-    if (c < 0x80) {
-      if (len + 1 < cap) out[len++] = static_cast<char>(c);
-      continue;
-    }
-    const int t = readByte();
-    if (t <= 0) break;  // a lead byte without its trail byte is dropped
-    if (len + 2 < cap) {
+    const int t = c < 0x80 ? 0 : readByte();
+    if (t < 0) break;
+    // A lead byte right before the NUL is kept alone (the font draws nothing
+    // for it, the choice window's width counts it); the NUL still ends the string.
+    const int n = c < 0x80 || t == 0 ? 1 : 2;
+    if (!full && len + n < cap) {
       out[len++] = static_cast<char>(c);
-      out[len++] = static_cast<char>(t);
+      if (n == 2) out[len++] = static_cast<char>(t);
+    } else {
+      full = true;
     }
+    if (c >= 0x80 && t == 0) break;
   }
   out[len] = '\0';
 }

@@ -11,14 +11,17 @@ namespace {
 
 constexpr int kItemCap = 50;  // 49 bytes of text and the NUL
 
-// Copies at most 49 bytes, never ending on a lone lead byte.
+// Copies the longest prefix of whole characters that fits 49 bytes; a lead
+// byte right before the NUL is a character of its own (the font draws
+// nothing for it, the width counts it).
 void copyItem(char* out, const char* in) {
   size_t len = 0;
   if (in) {
-    while (in[len] && len < kItemCap - 1) {
-      const bool lead = static_cast<unsigned char>(in[len]) >= 0x80;
-      if (lead && (len + 2 > kItemCap - 1 || !in[len + 1])) break;
-      len += lead ? 2 : 1;
+    while (in[len]) {
+      const bool pair = static_cast<unsigned char>(in[len]) >= 0x80 && in[len + 1];
+      const size_t n = pair ? 2 : 1;
+      if (len + n > kItemCap - 1) break;
+      len += n;
     }
     std::memcpy(out, in, len);
   }

@@ -3,11 +3,58 @@
 // and a per-pixel opacity mask (1 opaque, 0 transparent). Empty data means an
 // empty picture, which every drawing operation draws as nothing.
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "graphics/Fade.h"
 
 class ZegDevice;
+struct Pf1Layout;
+
+// Where the bytes of a PF1 file come from: a buffer, or an open file read a
+// piece at a time, so that loading reads only what the picture uses and its
+// memory never grows with a size the file merely claims.
+class Pf1Source {
+ public:
+  virtual ~Pf1Source() = default;
+  virtual uint64_t size() const = 0;
+  // Copies up to `n` bytes at `offset` into `out`; returns how many.
+  virtual size_t read(uint64_t offset, unsigned char* out, size_t n) const = 0;
+  // The whole file when it is in memory (decoded in place), else null.
+  virtual const unsigned char* bytes() const { return nullptr; }
+  // The first offset at or after `offset` that may hold a nonzero byte
+  // (holes of a sparse file read as zeros); `offset` when unknown.
+  virtual uint64_t nextData(uint64_t offset) const { return offset; }
+};
+
+// A file image in memory. `direct` false makes it read like a file (tests).
+class Pf1MemorySource : public Pf1Source {
+ public:
+  Pf1MemorySource(const unsigned char* file, size_t size, bool direct = true)
+      : file_(file), size_(file ? size : 0), direct_(direct) {}
+  uint64_t size() const override { return size_; }
+  size_t read(uint64_t offset, unsigned char* out, size_t n) const override;
+  const unsigned char* bytes() const override { return direct_ ? file_ : nullptr; }
+
+ private:
+  const unsigned char* file_;
+  size_t size_;
+  bool direct_;
+};
+
+// An open file, read without moving its stream position.
+class Pf1FileSource : public Pf1Source {
+ public:
+  explicit Pf1FileSource(std::FILE* fp);
+  uint64_t size() const override { return size_; }
+  size_t read(uint64_t offset, unsigned char* out, size_t n) const override;
+  uint64_t nextData(uint64_t offset) const override;
+
+ private:
+  std::FILE* fp_;
+  uint64_t size_ = 0;
+};
 
 class Pf1 : public Fade {
  public:
@@ -34,12 +81,18 @@ class Pf1 : public Fade {
   void scrollY(ZegDevice* zeg, int scroll);
   void zoom(ZegDevice* zeg, int zoom);
 
-  // Loads a whole PF1 file image already in memory, as the constructor does
-  // with the file's bytes (used by the constructor, the tools and the fuzzers).
+  // Loads a PF1 file from `src`, as the constructor does from the file.
+  void loadFrom(const Pf1Source& src);
+  // A whole PF1 file image already in memory (tools and fuzzers).
   void loadFromMemory(const unsigned char* file, size_t size);
   // Loads block `block` of a PF1 file image alone, never stacked (tools: faces
   // hold seven blocks). Empty when the block does not exist.
+  void loadBlockFrom(const Pf1Source& src, int block);
   void loadBlockFromMemory(const unsigned char* file, size_t size, int block);
+
+  // Bytes read from a file at a time while decoding (test hook: any size
+  // from 1 decodes the same).
+  static void setReadChunk(size_t bytes);
 
   // Largest picture (pixels, after stacking) a file may describe; larger ones load empty.
   static constexpr long long kMaxPixels = 16LL * 1024 * 1024;
@@ -52,13 +105,17 @@ class Pf1 : public Fade {
   // first `available` are present: the stream is cut at the missing part, and
   // palette entries that are missing are transparent black.
   void decodeBlock(const unsigned char* buf, long long declared, long long available);
+  // Block `block` of `layout` from `src`: only the palette and as much of the
+  // stream as the picture takes are read. A failed allocation leaves the
+  // picture empty.
+  void decodeBlock(const Pf1Source& src, const Pf1Layout& layout, int block);
   // Sets width, height and r for a picture of `blocks` stacked blocks; false
   // (and an empty picture) when the size is zero or too large.
   bool setSize(int w, int h, int blocks);
   // Forgets the picture: empty data and mask, zero size.
   void clear();
-  // Reads a whole data file through myFopen; false (nothing read) when it cannot be opened.
-  static bool readWholeFile(int type, const char* fname, std::vector<unsigned char>& out);
+  // Opens a data file through myFopen; null when `fname` is null or the file cannot be opened.
+  static std::FILE* openData(int type, const char* fname);
 };
 
 // Where the blocks of a PF1 file held in memory lie, clipped to the file.
@@ -71,5 +128,7 @@ struct Pf1Layout {
   std::vector<size_t> declared;   // per block: size written in the table (0 when the entry is missing)
   bool tableComplete = true;      // false when the size table runs past the file
 };
-// False when the file is too short for its header.
+// False when the file is too short for its header. Reads only the header and
+// the size table.
+bool parsePf1Layout(const Pf1Source& src, Pf1Layout& out);
 bool parsePf1Layout(const unsigned char* file, size_t size, Pf1Layout& out);

@@ -1,7 +1,11 @@
 #include "platform/FileSystem.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <vector>
 
@@ -103,6 +107,37 @@ FILE* openFile(const char* name, const char* mode) {
   std::string resolved = resolveCase(path);
   if (resolved.empty() || resolved == path) return nullptr;
   return openRegular(resolved, mode);
+}
+
+size_t readAt(FILE* fp, long long offset, void* buffer, size_t length) {
+  if (!fp || offset < 0) return 0;
+  const int fd = fileno(fp);
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, length - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+long long nextDataAt(FILE* fp, long long offset) {
+  if (!fp || offset < 0) return offset;
+  const int fd = fileno(fp);
+  // The stream relies on its descriptor's position: put it back.
+  const off_t here = ::lseek(fd, 0, SEEK_CUR);
+  if (here < 0) return offset;
+  const off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+  const int err = errno;
+  ::lseek(fd, here, SEEK_SET);
+  if (data >= 0) return data;
+  // No data after `offset`: the rest is a hole up to the end.
+  if (err == ENXIO) {
+    struct stat st;
+    if (::fstat(fileno(fp), &st) == 0 && st.st_size > offset) return st.st_size;
+  }
+  return offset;
 }
 
 }  // namespace platform

@@ -14,4 +14,13 @@ std::string toHostPath(const char* name);
 // (an exact match wins). Returns null when nothing fits.
 FILE* openFile(const char* name, const char* mode);
 
+// Reads up to `length` bytes at `offset` of an open file without moving its
+// stream position; returns how many were read.
+size_t readAt(FILE* fp, long long offset, void* buffer, size_t length);
+
+// Where the next byte that may be nonzero lies at or after `offset` of an
+// open file: holes of a sparse file read as zeros and are skipped. `offset`
+// itself when that cannot be told; the file's end when only holes follow.
+long long nextDataAt(FILE* fp, long long offset);
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "sound/Sound.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -16,8 +17,11 @@ uint32_t readU32(const unsigned char* b) {
 }
 
 // Reads exactly `length` bytes at `offset` into a new buffer; null when the
-// file does not hold them all or memory runs out.
+// file (as it is now) does not hold them all or memory runs out. Nothing is
+// allocated for a clip the file does not hold.
 std::unique_ptr<signed char[]> readClip(std::FILE* fp, long offset, long length) {
+  const long fileSize = fsize(fp);
+  if (offset < 0 || length < 0 || offset > fileSize || length > fileSize - offset) return nullptr;
   std::unique_ptr<signed char[]> buf(new (std::nothrow) signed char[static_cast<size_t>(length)]);
   if (!buf) return nullptr;
   if (length == 0) return buf;
@@ -34,7 +38,13 @@ Sound::Sound(int ch, const char* name, int memory) : channel(ch), onMemory(memor
   if (!f) f = myFopen(1, n, "rb");
   if (!f) return;
   fp.reset(f);
-  if (!build(memory)) {
+  bool built = false;
+  try {
+    built = build(memory);
+  } catch (const std::bad_alloc&) {
+    built = false;  // no memory for the table: an empty bank, like a missing file
+  }
+  if (!built) {
     numMax = 0;
     data.clear();
     size.clear();
@@ -45,8 +55,9 @@ Sound::Sound(int ch, const char* name, int memory) : channel(ch), onMemory(memor
   voicefreq = iniInt("FREQ", 22050);
 }
 
-// Reads the clip table and, in memory mode, every clip. The table must fit
-// the file: the lengths may not add up to more than the bytes that follow it.
+// Reads the clip table and, in memory mode, every clip the file holds. The
+// table itself must fit the file; a clip whose bytes the file does not hold
+// (a damaged length, a file cut short) is refused alone: the other clips play.
 bool Sound::build(int memory) {
   std::FILE* f = fp.get();
   // Clips are read whole at scattered offsets: a stdio buffer would only add a copy.
@@ -59,26 +70,28 @@ bool Sound::build(int memory) {
   const uint64_t tableEnd = 8 + 4 * uint64_t{count};
   if (fileSize < 0 || tableEnd > static_cast<uint64_t>(fileSize)) return false;
 
-  std::vector<unsigned char> table(4 * size_t{count});
-  if (std::fread(table.data(), 1, table.size(), f) != table.size()) return false;
-  size.resize(count);
-  ptr.resize(count);
+  // Only so many clips are kept, whatever the count says (memory is not
+  // sized by a number in the file); numbers past them are ignored.
+  const uint32_t kept = count < kMaxClips ? count : kMaxClips;
+  size.resize(kept);
+  ptr.resize(kept);
   uint64_t offset = tableEnd;
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint32_t len = readU32(&table[4 * size_t{i}]);
-    size[i] = static_cast<long>(len);
-    ptr[i] = static_cast<long>(offset);
-    offset += len;
-    if (offset > static_cast<uint64_t>(fileSize)) return false;
+  unsigned char lengths[4 * 1024];
+  for (uint32_t i = 0; i < kept; i += 1024) {
+    const size_t n = std::min<uint32_t>(1024, kept - i);
+    if (std::fread(lengths, 4, n, f) != n) return false;
+    for (size_t k = 0; k < n; ++k) {
+      const uint32_t len = readU32(&lengths[4 * k]);
+      size[i + k] = static_cast<long>(len);
+      ptr[i + k] = static_cast<long>(offset);
+      offset += len;
+    }
   }
-  data.resize(count);
-  numMax = static_cast<int>(count);
+  data.resize(kept);
+  numMax = static_cast<int>(kept);
 
   if (memory) {
-    for (uint32_t i = 0; i < count; ++i) {
-      data[i] = readClip(f, ptr[i], size[i]);
-      if (!data[i]) return false;
-    }
+    for (uint32_t i = 0; i < kept; ++i) data[i] = readClip(f, ptr[i], size[i]);
     fp.reset();
   }
   return true;

@@ -3,15 +3,20 @@
 //
 // Bank file, big-endian: 4 bytes skipped, clip count N (u32), N clip lengths
 // (u32), then the clips' signed 8-bit mono samples back to back. A file whose
-// count or lengths do not fit inside it loads as an empty bank. A clip of
+// count or length table does not fit inside it loads as an empty bank; a clip
+// the file does not hold completely is refused alone. A clip of
 // length 0 is a clip that ends at once: playing it replaces the channel's
 // clip, and the channel is idle again after the next mixed buffer.
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 class Sound {
  public:
+  // Clips a bank keeps at most (the first ones); numbers past them are ignored.
+  static constexpr uint32_t kMaxClips = 1u << 20;
+
   // Opens bank `name` under SYSDIR, else PCMDIR; memory != 0 loads every clip now.
   Sound(int channel, const char* name, int memory);
   ~Sound();

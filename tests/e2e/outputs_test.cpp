@@ -133,7 +133,7 @@ class ToolOutputsE2E : public ::testing::Test {
 TEST_F(ToolOutputsE2E, AHugePictureClaimIsRefusedBeforeItTakesMemory) {
   writeFile("huge.png", claimingPng(20000, 20000));
   ASSERT_LT(readFile("huge.png").size(), 200u);
-  Measured m = runMeasured({toolPath(), "pf1", "encode", "HUGE.PF1", "huge.png"}, dir.path());
+  Measured m = runMeasured({toolPath(), "pf1", "encode", "HUGE.PF1", "huge.png"}, dir.path(), peakToolPath());
   EXPECT_EQ(m.code, 1);
   EXPECT_NE(slurp(".stderr").find("20000x20000"), std::string::npos) << slurp(".stderr");
   EXPECT_LT(m.peakKb, 100 * 1024) << "peak memory of the refused encode";

@@ -205,6 +205,17 @@ TEST_F(SelectWindowTest, LongItemsAreCutAndAWideWindowIsClippedToTheScreen) {
   EXPECT_EQ(at(0, 137), bar(8));
 }
 
+TEST_F(SelectWindowTest, ItemsKeepATruePrefixAndALeadByteBeforeTheNul) {
+  const std::string pair = "\x82\xA0";
+  auto w = make({"abc\x83", std::string(48, 'a') + "\x83", std::string(48, 'b') + pair + "cd",
+                 std::string(47, 'c') + pair + "d"});
+  EXPECT_STREQ(w->item[0], "abc\x83");
+  EXPECT_EQ(w->width, 4 * 4 + 2);
+  EXPECT_EQ(std::string(w->item[1]), std::string(48, 'a') + "\x83");
+  EXPECT_EQ(std::string(w->item[2]), std::string(48, 'b')) << "nothing after a character that did not fit";
+  EXPECT_EQ(std::string(w->item[3]), std::string(47, 'c') + pair);
+}
+
 TEST_F(SelectWindowTest, DrawOnASmallerDeviceStaysInside) {
   lmtest::writeFile("FONT.FON", tinyFont({{'W', 0, 0xFF}}));
   auto w = make({std::string(40, 'W')});

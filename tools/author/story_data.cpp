@@ -70,8 +70,8 @@ StoryData readStoryData() {
   }
   Game::resetStepState();
   Game game;  // the player's own reading of the tables and names
-  d.chartTable = game.chartTable;
-  d.linkTable = game.linkTable;
+  d.chartTable = game.chartTable.entries();
+  d.linkTable = game.linkTable.entries();
   d.start = iniInt("START", 0);
   for (const Game::Name& n : game.defaultname) {
     Bytes b;

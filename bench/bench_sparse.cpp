@@ -1,0 +1,59 @@
+// Data that claims to be huge (files grown to 2 GiB by holes, huge counts in
+// kirune.ini): wall time and peak memory of a headless run to step 300.
+// LM_SPARSE_PLAYER=<path> measures another build of the player.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "tests/e2e/ChildRun.h"
+#include "tests/e2e/SparseData.h"
+
+namespace {
+
+const std::string kBuild = LM_BINARY_DIR;
+
+void BM_Sparse(benchmark::State& state) {
+  const auto c = static_cast<lmtest::sparse::Case>(state.range(0));
+  state.SetLabel(lmtest::sparse::name(c));
+  const char* other = std::getenv("LM_SPARSE_PLAYER");
+  const std::string player = other && *other ? other : kBuild + "/lmplayer";
+  namespace fs = std::filesystem;
+  const std::string peakTool = kBuild + "/tests/lm_peak";
+  if (::access(peakTool.c_str(), X_OK) != 0) {
+    state.SkipWithError("build the lm_peak target first");
+    return;
+  }
+  char tmpl[] = "/tmp/lm-sparse-XXXXXX";
+  if (!::mkdtemp(tmpl)) {
+    state.SkipWithError("no scratch directory");
+    return;
+  }
+  const std::string work = tmpl, data = work + "/data";
+  std::string error;
+  if (!lmtest::sparse::make(c, kBuild + "/demo-data", data, error)) {
+    state.SkipWithError(error.c_str());
+    fs::remove_all(work);
+    return;
+  }
+  long peakKb = 0;
+  int code = 0;
+  for (auto _ : state) {
+    lmtest::Measured m = lmtest::runMeasured({player, "--data", data, "--headless", "--steps", "300"}, work, peakTool);
+    state.SetIterationTime(m.seconds);
+    peakKb = std::max(peakKb, m.peakKb);
+    code = m.code;
+  }
+  state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
+  state.counters["exit"] = code;
+  fs::remove_all(work);
+}
+BENCHMARK(BM_Sparse)->DenseRange(0, 4)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
