@@ -1,5 +1,6 @@
 #include "platform/sdl/SdlAudio.h"
 
+#include "platform/PlayQueue.h"
 #include "platform/sdl/QuietStderr.h"
 
 #include <SDL.h>
@@ -20,8 +21,9 @@ void sayNoSound(const char* why) {
 constexpr int kFrames = 2048;
 
 // Plays the device's buffers in the order they were written. SDL pulls one
-// buffer per callback; the buffer is then handed back for refilling on the
-// same audio thread, so it rejoins the end of the queue.
+// buffer per callback; a buffer is handed back for refilling (on the same
+// audio thread) at the pull after the one that copied it, once it has been
+// played, so it rejoins the end of the queue as the device's own buffers do.
 class SdlAudio : public platform::AudioBackend {
  public:
   ~SdlAudio() override { close(); }
@@ -72,8 +74,7 @@ class SdlAudio : public platform::AudioBackend {
 
   bool write(char* buffer, long length) override {
     if (!device_ || !buffer || length <= 0) return false;
-    std::lock_guard<std::mutex> lock(queueLock_);
-    queue_.emplace_back(buffer, length);
+    queue_.write(buffer, length);
     return true;
   }
 
@@ -81,14 +82,8 @@ class SdlAudio : public platform::AudioBackend {
     if (!device_) return;
     // Pausing waits for a running callback, after which SDL calls none.
     SDL_PauseAudioDevice(device_, 1);
-    std::deque<std::pair<char*, long>> handed;
-    {
-      std::lock_guard<std::mutex> lock(queueLock_);
-      handed.swap(queue_);
-    }
-    for (auto& [buffer, length] : handed)
+    for (auto& [buffer, length] : queue_.takeAll())
       if (done_) done_(this, instance_, buffer, length);
-    std::lock_guard<std::mutex> lock(queueLock_);
     queue_.clear();
   }
 
@@ -97,35 +92,23 @@ class SdlAudio : public platform::AudioBackend {
     SDL_CloseAudioDevice(device_);
     device_ = 0;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    std::lock_guard<std::mutex> lock(queueLock_);
     queue_.clear();
     done_ = nullptr;
     instance_ = nullptr;
   }
 
  private:
-  // SDL's audio thread: play the head of the queue, then hand it back.
+  // SDL's audio thread: play the head of the queue, hand back the one played.
   static void SDLCALL pull(void* userdata, Uint8* stream, int len) {
     auto* self = static_cast<SdlAudio*>(userdata);
-    std::pair<char*, long> head{nullptr, 0};
-    {
-      std::lock_guard<std::mutex> lock(self->queueLock_);
-      if (!self->queue_.empty()) {
-        head = self->queue_.front();
-        self->queue_.pop_front();
-      }
-    }
-    const long n = head.first ? (head.second < len ? head.second : len) : 0;
-    if (n > 0) std::memcpy(stream, head.first, static_cast<size_t>(n));
-    if (n < len) std::memset(stream + n, 0, static_cast<size_t>(len - n));
-    if (head.first && self->done_) self->done_(self, self->instance_, head.first, head.second);
+    const platform::PlayQueue::Buffer played = self->queue_.pull(stream, len);
+    if (played.first && self->done_) self->done_(self, self->instance_, played.first, played.second);
   }
 
   SDL_AudioDeviceID device_ = 0;
   platform::AudioDone done_ = nullptr;
   void* instance_ = nullptr;
-  std::mutex queueLock_;
-  std::deque<std::pair<char*, long>> queue_;
+  platform::PlayQueue queue_;
 };
 
 }  // namespace

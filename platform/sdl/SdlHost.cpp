@@ -63,6 +63,8 @@ bool displayDriverOk(const char* driver) {
 }
 
 bool SdlHost::open(std::string& error) {
+  // Stop signals are the player's own (they end the run like closing the window).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   QuietStderr quiet;

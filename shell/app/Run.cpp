@@ -13,6 +13,7 @@
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/OutputFile.h"
+#include "platform/StopSignals.h"
 #include "platform/Presenter.h"
 #include "scenes/LmPlayer.h"
 #include "shell/FileUtils.h"
@@ -303,6 +304,8 @@ bool prepareRun(const Options& given, RunSetup& setup) {
 }
 
 int run(const Options& given, const HostFactory& openWindow) {
+  // SIGINT, SIGTERM and SIGHUP end the run at the end of a step, outputs complete.
+  platform::installStopSignals();
   RunSetup setup;
   if (!prepareRun(given, setup)) return setup.exitCode;
   const Options& options = setup.options;
@@ -310,6 +313,7 @@ int run(const Options& given, const HostFactory& openWindow) {
   int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, setup.startDir);
   if (!session.finish() && code == 0) code = 1;
   if (code == 0 && session.outputFailed()) code = 1;
+  if (const int sig = platform::stopSignal()) code = 128 + sig;
   g_watch = nullptr;
   clearIniOverrides();
   return code;

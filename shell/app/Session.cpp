@@ -3,6 +3,7 @@
 #include "game/Game.h"
 #include "graphics/graphicDevice.h"
 #include "platform/Png.h"
+#include "platform/StopSignals.h"
 #include "platform/Presenter.h"
 #include "scenes/LmPlayer.h"
 #include "shell/Key.h"
@@ -110,6 +111,8 @@ void Session::afterStep(FrameLoop& loop, long step) {
     if (!trace_.write(line.data(), line.size())) outputFailed_ = true;
   }
   if (options_.steps > 0 && step >= options_.steps) loop.requestStop();
+  // A stop signal ends the run here, at the end of a step, as the step limit does.
+  if (platform::stopSignal()) loop.requestStop();
 }
 
 void Session::afterDraw(long lastStep, const ZegDevice& zeg) {

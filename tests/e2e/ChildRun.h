@@ -20,6 +20,7 @@ namespace lmtest {
 // it), its peak resident memory and its wall time.
 struct Measured {
   int code = -1;
+  bool signaled = false;  // ended by a signal rather than by exiting
   long peakKb = 0;
   double seconds = 0;
 };
@@ -59,6 +60,7 @@ inline Measured runChild(const std::vector<std::string>& argv, const std::string
   if (wait4(pid, &status, 0, &usage) != pid) return m;
   clock_gettime(CLOCK_MONOTONIC, &end);
   m.code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  m.signaled = WIFSIGNALED(status);
   m.peakKb = usage.ru_maxrss;
   m.seconds = static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
   return m;

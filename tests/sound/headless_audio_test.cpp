@@ -107,3 +107,25 @@ TEST_F(HeadlessAudioTest, RecordingExistsEvenWhenNothingPlayed) {
   ASSERT_EQ(wav.size(), 44u);
   EXPECT_EQ(le32(wav, 40), 0u);
 }
+
+// A recording that reaches the size a WAV file can describe stops there with
+// a warning and keeps a valid file (the real limit is 4 GiB; a test limit of
+// two and a half buffers stands for it).
+TEST_F(HeadlessAudioTest, ARecordingAtItsSizeLimitStopsAndStaysValid) {
+  auto& audio = install("rec.wav");
+  const uint64_t limit = 8192 * 2 + 4096 + 2;  // not a whole frame: whole frames are kept
+  audio.setRecordingLimit(limit);
+  ZEPL_Init(nullptr);
+  testing::internal::CaptureStderr();
+  audio.advanceTo(1000);  // 21 buffers played
+  const std::string warning = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(audio.recordingStopped());
+  EXPECT_NE(warning.find("largest size a WAV file can hold"), std::string::npos) << warning;
+  EXPECT_EQ(audio.buffersPlayed(), 21u) << "playing goes on";
+  ZEPL_Trash();
+  ASSERT_TRUE(audio.finish()) << audio.wavError();
+  lmtest::Bytes wav = lmtest::readFile("rec.wav");
+  ASSERT_EQ(wav.size(), 44u + 8192 * 2 + 4096);
+  EXPECT_EQ(le32(wav, 4), 36u + 8192 * 2 + 4096);
+  EXPECT_EQ(le32(wav, 40), 8192u * 2 + 4096);
+}
