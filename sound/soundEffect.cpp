@@ -31,7 +31,16 @@ inline void addFrames(char* frame, long count, int left, int right) {
 
 }  // namespace
 
-ZesEffect::ZesEffect() : wave{}, rest{}, sampleBytes{}, channels{}, freq{} {
+ZesEffect::ZesEffect()
+    : wave{},
+      rest{},
+      sampleBytes{},
+      channels{},
+      freq{},
+      levels_(mixLevels()),
+      localPaused_(voicePaused()),
+      effects_(ZesDevice::kBufferBytes),
+      voice_(ZesDevice::kBufferBytes) {
   device.reset(new (std::nothrow) ZesDevice(&ZesEffect::callbackProc, this, nullptr));
 }
 
@@ -97,15 +106,55 @@ int ZesEffect::checkPlay(int ch) {
   return wave[ch] ? 1 : 0;
 }
 
+void ZesEffect::setLevels(const MixLevels& levels) {
+  std::lock_guard<std::mutex> lock(lock_);
+  levels_ = levels;
+}
+
+void ZesEffect::pauseLocal(bool paused) {
+  std::lock_guard<std::mutex> lock(lock_);
+  localPaused_ = paused;
+}
+
 void ZesEffect::callbackProc(_zesdevstat* stat, void* user, char* buffer, long length) {
   auto* self = static_cast<ZesEffect*>(user);
   if (!self || !buffer || length <= 0) return;
   const bool audible = !stat || (stat->sampleBytes == 2 && stat->channels == 2 && stat->freq == kOutputRate);
   std::lock_guard<std::mutex> lock(self->lock_);
-  if (audible)
-    self->mix<true>(buffer, length);
+  if (!audible)
+    self->mix<false>(buffer, length, 0, kChannels);
+  else if (self->levels_.plain())
+    self->mix<true>(buffer, length, 0, kChannels);
   else
-    self->mix<false>(buffer, length);
+    self->mixLevelled(buffer, length);
+}
+
+// The effect channels and the voice are mixed apart, each exactly as the
+// plain mix does it, then scaled and added:
+//   out = clamp16(out + (effects * effect% + voice * voice%) * master% / 10000)
+// and nothing is added while muted.
+void ZesEffect::mixLevelled(char* buffer, long length) {
+  if (static_cast<size_t>(length) > effects_.size()) {
+    // Never with the device's own buffers; a larger one costs one allocation.
+    effects_.resize(static_cast<size_t>(length));
+    voice_.resize(static_cast<size_t>(length));
+  }
+  std::memset(effects_.data(), 0, static_cast<size_t>(length));
+  std::memset(voice_.data(), 0, static_cast<size_t>(length));
+  mix<true>(effects_.data(), length, 0, kLocal);
+  mix<true>(voice_.data(), length, kLocal, kChannels);
+  if (levels_.mute) return;
+  const long e = levels_.effect, v = levels_.voice, m = levels_.master;
+  for (long i = 0; i + 1 < length; i += 2) {
+    int16_t out, fx, vo;
+    std::memcpy(&out, buffer + i, 2);
+    std::memcpy(&fx, effects_.data() + i, 2);
+    std::memcpy(&vo, voice_.data() + i, 2);
+    long sum = out + (fx * e + vo * v) * m / 10000;
+    sum = sum < -32768 ? -32768 : (sum > 32767 ? 32767 : sum);
+    const auto w = static_cast<int16_t>(sum);
+    std::memcpy(buffer + i, &w, 2);
+  }
 }
 
 void ZesEffect::endChannel(int i) {
@@ -119,10 +168,10 @@ void ZesEffect::endChannel(int i) {
 //   consecutive frames; a clip that outlasts the F = length / 4 frames
 //   advances by F * channels * sampleBytes / step bytes, else it ends here.
 template <bool Audible>
-void ZesEffect::mix(char* buffer, long length) {
+void ZesEffect::mix(char* buffer, long length, int first, int last) {
   const long frames = length / 4;
-  for (int i = 0; i < kChannels; ++i) {
-    if (!wave[i]) continue;
+  for (int i = first; i < last; ++i) {
+    if (!wave[i] || (i == kLocal && localPaused_)) continue;
     const long step = kOutputRate / freq[i];
     const long chans = channels[i];
     const long need = rest[i] / sampleBytes[i] / chans * step;

@@ -3,7 +3,9 @@
 // play clips their callers keep alive; channel 8 (local) plays its own copy.
 #include <memory>
 #include <mutex>
+#include <vector>
 
+#include "sound/MixControl.h"
 #include "sound/soundDevice.h"
 
 class ZesEffect {
@@ -28,6 +30,11 @@ class ZesEffect {
   void stopLocal();
   int checkPlay(int ch);  // 1 while channel ch (0-8) plays
 
+  // The player's controls (see MixControl.h): levels applied after the mix,
+  // and a paused voice that neither sounds nor advances.
+  void setLevels(const MixLevels& levels);
+  void pauseLocal(bool paused);
+
   // The mixer: adds every playing channel into `buffer` (16-bit stereo 44100 Hz).
   // `user` is the effect object. A device format other than that leaves the
   // buffer as it is while the clips still advance.
@@ -43,8 +50,12 @@ class ZesEffect {
 
  private:
   template <bool Audible>
-  void mix(char* buffer, long length);
+  void mix(char* buffer, long length, int first, int last);
+  void mixLevelled(char* buffer, long length);
   void endChannel(int i);
 
   std::mutex lock_;  // held by the mixer for a whole buffer and by each channel operation
+  MixLevels levels_;
+  bool localPaused_ = false;
+  std::vector<char> effects_, voice_;  // the two parts of a levelled mix
 };

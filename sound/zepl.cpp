@@ -41,3 +41,5 @@ int ZEPL_Check(int ch) { return effect ? effect->checkPlay(ch) : 0; }
 void ZEPL_PlaySoundLocal(const signed char* wave, long length, long sampleBytes, long channels, long freq) {
   if (effect) effect->playLocal(wave, length, sampleBytes, channels, freq);
 }
+
+ZesEffect* zeplEffect() { return effect; }

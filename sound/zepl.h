@@ -9,3 +9,8 @@ void ZEPL_PlaySound(int ch, const signed char* wave, long length, long sampleByt
 void ZEPL_StopSound(int ch);
 int ZEPL_Check(int ch);
 void ZEPL_PlaySoundLocal(const signed char* wave, long length, long sampleBytes, long channels, long freq);
+
+// The library's mixer while it runs (null before ZEPL_Init and after
+// ZEPL_Trash): the player's volume and voice controls reach it here.
+class ZesEffect;
+ZesEffect* zeplEffect();
