@@ -25,6 +25,20 @@ enum VirtualKey : unsigned {
   VK_NUMPAD8 = 0x68,
 };
 
+// Keys without a bit: keyAction ignores them; the player's own layer (menu,
+// saves, rollback, backlog, skip, auto, mute) reads them before the key state.
+enum ComfortKey : unsigned {
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_CONTROL = 0x11,
+  VK_PRIOR = 0x21,  // Page Up
+  VK_NEXT = 0x22,   // Page Down
+  VK_A = 0x41,
+  VK_M = 0x4D,
+  VK_F5 = 0x74,
+  VK_F9 = 0x78,
+};
+
 void KeyReset();
 void KeyDown(int key);
 void KeyUp(int key);

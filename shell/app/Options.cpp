@@ -31,7 +31,9 @@ bool keyCode(const std::string& name, unsigned& vk) {
   } table[] = {
       {"up", VK_UP},         {"down", VK_DOWN},     {"left", VK_LEFT},     {"right", VK_RIGHT},
       {"enter", VK_RETURN},  {"space", VK_SPACE},   {"escape", VK_ESCAPE}, {"kp8", VK_NUMPAD8},
-      {"kp2", VK_NUMPAD2},   {"kp6", VK_NUMPAD6},   {"kp4", VK_NUMPAD4},
+      {"kp2", VK_NUMPAD2},   {"kp6", VK_NUMPAD6},   {"kp4", VK_NUMPAD4},   {"f5", VK_F5},
+      {"f9", VK_F9},         {"backspace", VK_BACK}, {"pageup", VK_PRIOR},  {"pagedown", VK_NEXT},
+      {"ctrl", VK_CONTROL},  {"tab", VK_TAB},       {"a", VK_A},           {"m", VK_M},
   };
   for (const auto& k : table) {
     if (name == k.name) {
@@ -63,6 +65,66 @@ std::string fileValue(const char* option, const std::string& text) {
   return text;
 }
 
+constexpr const char* kKeyNames =
+    "up down left right enter space escape kp8 kp2 kp6 kp4 f5 f9 backspace pageup pagedown ctrl tab a m";
+
+// "NAME" or "NAME@XxY" with X in 0..319 and Y in 0..239.
+bool splitPosition(const std::string& text, std::string& name, int& x, int& y, bool& hasPos) {
+  size_t at = text.find('@');
+  name = text.substr(0, at);
+  hasPos = at != std::string::npos;
+  if (!hasPos) return true;
+  std::string pos = text.substr(at + 1);
+  size_t cross = pos.find('x');
+  if (cross == std::string::npos) return false;
+  long px = 0, py = 0;
+  const std::string xs = pos.substr(0, cross), ys = pos.substr(cross + 1);
+  // parseCount refuses 0, which is a valid coordinate.
+  if (!(xs == "0" || parseCount(xs, px)) || !(ys == "0" || parseCount(ys, py))) return false;
+  if (px > 319 || py > 239) return false;
+  x = static_cast<int>(px);
+  y = static_cast<int>(py);
+  return true;
+}
+
+// A mouse entry: click (press at S, release at S+1), rclick, wheelup,
+// wheeldown, move. False when `text` names none; `error` is set when it
+// names one badly.
+bool pointerEntry(long step, const std::string& text, std::vector<InputEvent>& events, std::string& error) {
+  std::string name;
+  int x = 0, y = 0;
+  bool hasPos = false;
+  if (!splitPosition(text, name, x, y, hasPos)) {
+    error = "bad position (expected @XxY within 320x240)";
+    return true;
+  }
+  auto add = [&](long s, PointerEvent::Kind kind) {
+    InputEvent e{s, 0, kind != PointerEvent::LeftUp && kind != PointerEvent::RightUp};
+    e.isPointer = true;
+    e.pointer = PointerEvent{kind, x, y};
+    events.push_back(e);
+  };
+  if (name == "click" || name == "rclick") {
+    if (step == LONG_MAX) {
+      error = "step out of range";
+      return true;
+    }
+    const bool left = name == "click";
+    add(step, left ? PointerEvent::LeftDown : PointerEvent::RightDown);
+    add(step + 1, left ? PointerEvent::LeftUp : PointerEvent::RightUp);
+  } else if (name == "wheelup") {
+    add(step, PointerEvent::WheelUp);
+  } else if (name == "wheeldown") {
+    add(step, PointerEvent::WheelDown);
+  } else if (name == "move") {
+    if (!hasPos) error = "move needs a position (move@XxY)";
+    else add(step, PointerEvent::Move);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::string& error) {
@@ -77,6 +139,15 @@ bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::
       error = "--input: malformed entry '" + item + "' (expected STEP:KEY, STEP:KEY+ or STEP:KEY-)";
       return false;
     }
+    if (std::string why; pointerEntry(step, key, events, why)) {
+      if (!why.empty()) {
+        error = "--input: " + why + " in '" + item + "'";
+        return false;
+      }
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+      continue;
+    }
     char suffix = key.back();
     bool press = true, release = true;
     if (suffix == '+' || suffix == '-') {
@@ -86,8 +157,8 @@ bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::
     }
     unsigned vk = 0;
     if (!keyCode(key, vk)) {
-      error = "--input: unknown key '" + key + "' in '" + item +
-              "' (keys: up down left right enter space escape kp8 kp2 kp6 kp4)";
+      error = "--input: unknown key '" + key + "' in '" + item + "' (keys: " + kKeyNames +
+              "; mouse: click@XxY rclick wheelup wheeldown move@XxY)";
       return false;
     }
     if (press) events.push_back({step, vk, true});
@@ -139,8 +210,10 @@ void defineOptions(CLI::App& cli, Options& o) {
              if (!parseInputList(list, o.input, error)) throw CLI::ValidationError(error);
            }
          },
-         "keys fed before steps: S:KEY (press at S, release at S+1), S:KEY+ (press), S:KEY- (release), "
-         "comma-separated; keys: up down left right enter space escape kp8 kp2 kp6 kp4")
+         std::string("keys fed before steps: S:KEY (press at S, release at S+1), S:KEY+ (press), S:KEY- (release), "
+                     "comma-separated; keys: ") +
+             kKeyNames +
+             "; mouse, in 320x240 frame coordinates: S:click@XxY S:rclick S:wheelup S:wheeldown S:move@XxY")
       ->type_name("LIST")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->allow_extra_args(false);
@@ -205,8 +278,20 @@ void defineOptions(CLI::App& cli, Options& o) {
              throw CLI::ValidationError("--scale", "expected a whole number from 1 to 8, got '" + v + "'");
            o.scale = static_cast<int>(scale);
          },
-         "window scale 1 to 8 (default: the largest that fits half the desktop)")
+         "window scale 1 to 8 (default: the settings' scale, else the largest that fits half the desktop)")
       ->type_name("N");
+  cli.add_option_function<std::string>(
+         "--config", [&o](const std::string& v) { o.config = fileValue("--config", v); },
+         "settings file (default: $XDG_CONFIG_HOME/lmplayer/settings.ini; with --headless none)")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--save-dir",
+         [&o](const std::string& v) {
+           if (v.empty()) throw CLI::ValidationError("--save-dir", "empty directory name");
+           o.saveDir = v;
+         },
+         "folder of the saves and read marks (default: $XDG_DATA_HOME/lmplayer/saves/STORY; with --headless none)")
+      ->type_name("DIR");
 }
 
 // Combinations that cannot run; empty when the options fit together.

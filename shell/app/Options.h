@@ -3,13 +3,18 @@
 #include <string>
 #include <vector>
 
+#include "shell/app/Host.h"
+
 namespace app {
 
-// A key change fed to keyAction just before logic step `step`.
+// A key change, or with `isPointer` a mouse event, fed to the player just
+// before logic step `step`.
 struct InputEvent {
   long step;
   unsigned vk;  // virtual-key code
   bool down;
+  bool isPointer = false;
+  PointerEvent pointer{};
 };
 
 // A frame to save: the one drawn right after logic step `step`.
@@ -33,6 +38,8 @@ struct Options {
   int scale = 0;         // window scale 1..8; 0: automatic
   long chart = -1;       // >= 0: start the story at this chart at once
   bool watch = false;    // restart at the current chart when the data changes
+  std::string config;    // settings file; empty: the default place (none when headless)
+  std::string saveDir;   // folder of saves and read marks; empty: the default place (none when headless)
   bool help = false;
   bool version = false;
 };
@@ -44,8 +51,9 @@ constexpr const char* kVersion = "0.1.0";
 // combination that cannot run.
 bool parseOptions(const std::vector<std::string>& args, Options& out, std::string& error);
 
-// Parses an --input list ("S:KEY", "S:KEY+", "S:KEY-", comma-separated) into
-// `out`, appending; false with a reason on a malformed entry.
+// Parses an --input list ("S:KEY", "S:KEY+", "S:KEY-", mouse events
+// "S:click@XxY", "S:rclick", "S:wheelup", "S:wheeldown", "S:move@XxY",
+// comma-separated) into `out`, appending; false with a reason on a malformed entry.
 bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::string& error);
 
 // The --help text.

@@ -7,7 +7,6 @@
 #include "platform/Presenter.h"
 #include "scenes/LmPlayer.h"
 #include "shell/Key.h"
-#include "shell/app/LmPlayerMachine.h"
 
 namespace app {
 
@@ -24,10 +23,7 @@ const char* sceneName(int phase) {
   }
 }
 
-LmPlayer* playerOf(FrameLoop& loop) {
-  auto* m = dynamic_cast<LmPlayerMachine*>(loop.machine());
-  return m ? &m->player() : nullptr;
-}
+LmPlayer* playerOf(FrameLoop& loop) { return loop.machine() ? loop.machine()->player() : nullptr; }
 
 }  // namespace
 
@@ -86,7 +82,7 @@ void Session::beforeStep(FrameLoop& loop, long step) {
   const auto& input = options_.input;
   for (;;) {
     if (nextInput_ < input.size() && inputBase_ + input[nextInput_].step <= step) {
-      keyAction(input[nextInput_].vk, input[nextInput_].down ? 1 : 0);
+      deliver(input[nextInput_]);
       ++nextInput_;
     } else if (options_.inputRepeat > 0 && !input.empty() && nextInput_ == input.size() &&
                inputBase_ + options_.inputRepeat < step) {
@@ -100,6 +96,15 @@ void Session::beforeStep(FrameLoop& loop, long step) {
   eventLog_.keysSeen(step, KeyStatus());
   LmPlayer* player = playerOf(loop);
   sceneAtStart_ = player ? player->phase : -1;
+}
+
+void Session::deliver(const InputEvent& e) {
+  if (inputTarget_) {
+    if (e.isPointer) inputTarget_->pointer(e.pointer);
+    else inputTarget_->key(e.vk, e.down);
+  } else if (!e.isPointer) {
+    keyAction(e.vk, e.down ? 1 : 0);
+  }
 }
 
 void Session::afterStep(FrameLoop& loop, long step) {

@@ -44,6 +44,9 @@ class Session {
   // Installs the hooks on `loop`; the loop's machine must be an LmPlayerMachine
   // for the trace (other machines are traced without a scene).
   void attach(FrameLoop& loop);
+  // Where scripted keys and mouse events go (not owned; null: keys straight
+  // to keyAction, mouse events nowhere).
+  void setInputTarget(HostEvents* target) { inputTarget_ = target; }
 
   // What the window delivered, for the event log.
   void windowKey(unsigned vk, bool down) { eventLog_.key(lastStep_, vk, down); }
@@ -54,7 +57,10 @@ class Session {
   void afterStep(FrameLoop& loop, long step);
   void afterDraw(long lastStep, const ZegDevice& zeg);
 
+  void deliver(const InputEvent& e);
+
   const Options& options_;
+  HostEvents* inputTarget_ = nullptr;
   size_t nextInput_ = 0;
   long inputBase_ = 0;  // steps added to the input list's steps in its current repetition
   long lastDrawn_ = 0;
