@@ -79,6 +79,12 @@ class HeadlessAudio : public AudioBackend {
   // The recording reached its limit and stopped (a warning was printed).
   bool recordingStopped() const { return wavStopped_; }
 
+  // Where the buffer clock stands: ms since playback started, reduced to the
+  // 20480 ms after which the pattern of buffer completions repeats.
+  uint32_t clockPhase() const;
+  // Buffers fall due from now on as they would at phase `ms`.
+  void setClockPhase(uint32_t ms);
+
   bool isOpen() const { return open_; }
   uint64_t buffersPlayed() const { return played_; }
   size_t queued() const { return queue_.size(); }
@@ -100,6 +106,7 @@ class HeadlessAudio : public AudioBackend {
   std::deque<std::pair<char*, long>> queue_;
   uint32_t now_ = 0;        // last virtual time seen
   uint32_t startMs_ = 0;    // virtual time playback (re)started
+  uint32_t phaseMs_ = 0;    // ms the clock stood at when it (re)started
   uint64_t dueBase_ = 0;    // buffers completed before the last restart
   uint64_t played_ = 0;     // buffers completed since open
 };

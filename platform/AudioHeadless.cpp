@@ -10,6 +10,8 @@ namespace {
 
 constexpr long kFramesPerBuffer = 2048;
 constexpr long kRate = 44100;
+// 20480 ms hold exactly 441 buffers.
+constexpr uint32_t kPatternMs = 20480;
 
 }  // namespace
 
@@ -33,6 +35,7 @@ bool HeadlessAudio::open(const WaveFormat& format, AudioDone done, void* instanc
   instance_ = instance;
   queue_.clear();
   startMs_ = now_;
+  phaseMs_ = 0;
   dueBase_ = 0;
   played_ = 0;
   return true;
@@ -48,6 +51,7 @@ void HeadlessAudio::restart() {
   if (!open_ || !paused_) return;
   paused_ = false;
   startMs_ = now_;
+  phaseMs_ = 0;
 }
 
 bool HeadlessAudio::write(char* buffer, long length) {
@@ -80,8 +84,20 @@ void HeadlessAudio::advanceTo(uint32_t ms) {
   now_ = ms;
   if (!open_ || paused_ || ms < startMs_) return;
   // Buffers due = elapsed ms * 44100 / (2048 * 1000), counted from the start.
-  const uint64_t due = dueBase_ + (static_cast<uint64_t>(ms - startMs_) * kRate) / (kFramesPerBuffer * 1000);
+  const uint64_t due = dueBase_ + ((static_cast<uint64_t>(ms - startMs_) + phaseMs_) * kRate) / (kFramesPerBuffer * 1000);
   while (open_ && !paused_ && played_ < due) playOne();
+}
+
+uint32_t HeadlessAudio::clockPhase() const {
+  return static_cast<uint32_t>((static_cast<uint64_t>(now_ - startMs_) + phaseMs_) % kPatternMs);
+}
+
+void HeadlessAudio::setClockPhase(uint32_t ms) {
+  if (!open_ || paused_) return;
+  phaseMs_ = ms % kPatternMs;
+  startMs_ = now_;
+  // Unsigned arithmetic: the base may wrap; the buffers due now stay those played.
+  dueBase_ = played_ - (static_cast<uint64_t>(phaseMs_) * kRate) / (kFramesPerBuffer * 1000);
 }
 
 // Appends one played buffer to the recording; at the size limit the

@@ -49,6 +49,7 @@ void FrameLoop::tick() {
       if (hooks_.beforeStep) hooks_.beforeStep(steps_);
       count_ += static_cast<uint32_t>(machine_->main());
       if (openCheck()) count_ = clock_.now();
+      machine_->stepDone();
       if (hooks_.afterStep) hooks_.afterStep(steps_);
     }
     if (zeg_) machine_->draw(zeg_.get());

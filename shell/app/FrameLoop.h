@@ -67,6 +67,8 @@ class FrameLoop {
   bool timerRunning() const { return timerRunning_; }
   bool inFrame() const { return inTimer_ != 0; }
   uint32_t deadline() const { return count_; }
+  // Moves the next step's deadline (a restored moment puts its own back).
+  void setDeadline(uint32_t ms) { count_ = ms; }
   long steps() const { return steps_; }
   long draws() const { return draws_; }
   // Frames handed to the window, and drawn frames kept back as unchanged.

@@ -45,10 +45,14 @@ class Host {
   // event arrives first (then delivers it and returns). A host that only has
   // a periodic tick keeps to it.
   virtual void waitUntil(uint32_t /*due*/, HostEvents& events) { waitTick(events); }
+  // The window's scale (1..8; 0 the automatic one) and full screen.
+  virtual void setWindowMode(int /*scale*/, bool /*fullscreen*/) {}
+  virtual bool fullscreen() const { return false; }
 };
 
 struct HostSettings {
   int scale = 0;         // 1..8; 0: the largest that fits half the desktop
+  bool fullscreen = false;
   std::string shotDir;   // where F12 screenshots go
 };
 

@@ -14,7 +14,7 @@ class LmPlayerMachine : public SceneMachine {
   ~LmPlayerMachine() override;
   int main() override;
   void draw(ZegDevice* zeg) override;
-  LmPlayer& player() { return *player_; }
+  LmPlayer* player() override { return player_.get(); }
 
  private:
   std::unique_ptr<LmPlayer> player_;

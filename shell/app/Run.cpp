@@ -15,7 +15,10 @@
 #include "platform/OutputFile.h"
 #include "platform/StopSignals.h"
 #include "platform/Presenter.h"
+#include "save/SaveStore.h"
+#include "save/StoryId.h"
 #include "scenes/LmPlayer.h"
+#include "settings/Settings.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
 #include "shell/app/FrameLoop.h"
@@ -40,10 +43,7 @@ diagnostics::DataWatch* g_watch = nullptr;
 long g_firstChart = -1;  // --chart, or -1
 DataWatchScan g_watchScan;
 
-const LmPlayer* currentPlayer() {
-  auto* m = g_loop ? dynamic_cast<LmPlayerMachine*>(g_loop->machine()) : nullptr;
-  return m ? &m->player() : nullptr;
-}
+const LmPlayer* currentPlayer() { return g_loop && g_loop->machine() ? g_loop->machine()->player() : nullptr; }
 
 // Starts the story at `chart` at once (SKIP and START as if the INI said so).
 void startAtChart(long chart) {
@@ -99,19 +99,54 @@ bool runLoop(FrameLoop& loop, Advance advance) {
   return restart;
 }
 
-int runHeadless(const Options& options, Session& session) {
+// Puts the player's layer in front of the loop's scene machine and scripted input.
+void wire(FrameLoop& loop, ui::PlayerLayer& layer, Session& session) {
+  loop.setMachineFactory([&layer] { return layer.makeMachine(); });
+  session.attach(loop);
+  session.setInputTarget(&layer);
+}
+
+int runHeadless(const Options& options, Session& session, ui::Environment env) {
   platform::VirtualClock clock(0);
   platform::HeadlessAudio audio(options.audioOut);
   platform::setAudioBackend(&audio);
   platform::setPresenter(nullptr);
+  FrameLoop* running = nullptr;
+  env.quit = [&running] {
+    if (running) running->requestStop();
+  };
+  // In virtual time a waiting moment also records where the step deadline
+  // and the audio clock stand, so a restored moment goes on exactly.
+  env.capturePhase = [&running, &clock, &audio] {
+    save::LoopPhase p;
+    if (!running) return p;
+    const uint32_t now = clock.now(), deadline = running->deadline();
+    const int32_t ahead = static_cast<int32_t>(deadline - now);
+    // The tick that will run the next step: this one again while steps are owed.
+    const uint32_t tick =
+        ahead < 0 ? now : now + FrameLoop::kTimerInterval * (static_cast<uint32_t>(ahead) / FrameLoop::kTimerInterval + 1);
+    p.valid = true;
+    p.deadlineAhead = deadline - tick;
+    p.audioElapsed = audio.clockPhase() + (tick - now);
+    return p;
+  };
+  env.restorePhase = [&running, &clock, &audio](const save::LoopPhase& p) {
+    if (!running) return;
+    running->setDeadline(clock.now() + p.deadlineAhead);
+    audio.setClockPhase(p.audioElapsed);
+    openCheck();  // the restore's own loading is no step's
+  };
+  ui::PlayerLayer layer(std::move(env));
   for (bool again = true; again;) {
     FrameLoop loop(clock);
-    session.attach(loop);
+    running = &loop;
+    wire(loop, layer, session);
     // Time moves only between ticks, so loading takes no virtual time.
     again = runLoop(loop, [&] {
       clock.advance(FrameLoop::kTimerInterval);
       audio.advanceTo(clock.now());
     });
+    running = nullptr;
   }
   platform::setAudioBackend(nullptr);
   if (!audio.finish()) {
@@ -121,13 +156,15 @@ int runHeadless(const Options& options, Session& session) {
   return 0;
 }
 
-int runWindow(const Options& options, Session& session, const HostFactory& openWindow, const std::string& startDir) {
+int runWindow(const Options& options, Session& session, const HostFactory& openWindow, const std::string& startDir,
+              ui::Environment player) {
   if (!openWindow) {
     std::fprintf(stderr, "lmplayer: no window platform in this build; use --headless\n");
     return 1;
   }
   HostSettings settings;
-  settings.scale = options.scale;
+  settings.scale = options.scale > 0 ? options.scale : player.settings.scale;
+  settings.fullscreen = player.settings.fullscreen;
   settings.shotDir = startDir;
   std::string error;
   std::unique_ptr<Host> host = openWindow(settings, error);
@@ -136,7 +173,7 @@ int runWindow(const Options& options, Session& session, const HostFactory& openW
     return 1;
   }
   {
-    WindowRun windowRun(session, *host);
+    WindowRun windowRun(session, *host, std::move(player));
     while (windowRun.tick()) {
     }
   }
@@ -153,6 +190,20 @@ std::vector<platform::NamedOutput> outputsOf(const Options& options) {
   if (!options.stepTimes.empty()) out.push_back({"--step-times", options.stepTimes});
   for (const ShotRequest& shot : options.shots) out.push_back({"--shot " + std::to_string(shot.step), shot.file});
   return out;
+}
+
+// Where the player keeps its settings, saves and read marks. Headless runs
+// keep none unless told (their results then depend on nothing outside).
+ui::Environment playerEnvironment(const Options& options, bool haveData) {
+  ui::Environment env;
+  env.settingsPath = !options.config.empty() ? options.config
+                     : options.headless      ? ""
+                                             : settings::defaultSettingsPath();
+  env.settings = settings::loadSettings(env.settingsPath);
+  if (haveData) env.storyId = save::currentStoryId();
+  if (!options.saveDir.empty()) env.saveDir = options.saveDir;
+  else if (!options.headless && haveData) env.saveDir = save::defaultSaveDir(env.storyId);
+  return env;
 }
 
 }  // namespace
@@ -176,16 +227,21 @@ std::string defaultDataDir(const std::string& exeDir) {
   return "";
 }
 
-// Window messages into the frame loop, as the window procedure routes them.
+// Window messages into the frame loop, as the window procedure routes them;
+// keys and the mouse pass the player's own layer first.
 class WindowRun::LoopEvents : public HostEvents {
  public:
-  LoopEvents(FrameLoop& loop, Session& session, WakePlan& wake) : loop_(loop), session_(session), wake_(wake) {}
+  LoopEvents(FrameLoop& loop, Session& session, WakePlan& wake, ui::PlayerLayer& layer)
+      : loop_(loop), session_(session), wake_(wake), layer_(layer) {}
   void key(unsigned vk, bool down) override {
     wake_.input();
     session_.windowKey(vk, down);
-    keyAction(vk, down ? 1 : 0);
+    layer_.key(vk, down);
   }
-  void pointer(const PointerEvent&) override { wake_.input(); }
+  void pointer(const PointerEvent& e) override {
+    wake_.input();
+    layer_.pointer(e);
+  }
   void paint() override {
     wake_.input();
     session_.windowEvent("paint");
@@ -193,6 +249,7 @@ class WindowRun::LoopEvents : public HostEvents {
   }
   void close() override {
     session_.windowEvent("close");
+    layer_.windowClosing();
     loop_.close();
   }
   void windowAction(const std::string& what) override {
@@ -204,22 +261,34 @@ class WindowRun::LoopEvents : public HostEvents {
   FrameLoop& loop_;
   Session& session_;
   WakePlan& wake_;
+  ui::PlayerLayer& layer_;
 };
 
-WindowRun::WindowRun(Session& session, Host& host) : session_(session), host_(host) { start(); }
+WindowRun::WindowRun(Session& session, Host& host, ui::Environment player) : session_(session), host_(host) {
+  player.quit = [this] {
+    if (loop_) loop_->requestStop();
+  };
+  player.applyWindow = [&host](int scale, bool fullscreen) { host.setWindowMode(scale, fullscreen); };
+  player.isFullscreen = [&host] { return host.fullscreen(); };
+  layer_ = std::make_unique<ui::PlayerLayer>(std::move(player));
+  start();
+}
 
 void WindowRun::start() {
   events_.reset();
   loop_ = std::make_unique<FrameLoop>(host_.clock());
-  events_ = std::make_unique<LoopEvents>(*loop_, session_, wake_);
+  events_ = std::make_unique<LoopEvents>(*loop_, session_, wake_, *layer_);
   wake_ = WakePlan();
-  session_.attach(*loop_);
+  wire(*loop_, *layer_, session_);
   g_loop = loop_.get();
   loop_->create();
 }
 
 WindowRun::~WindowRun() {
   if (g_loop == loop_.get()) g_loop = nullptr;
+  // The loop's machine goes before the layer it reports to.
+  events_.reset();
+  loop_.reset();
 }
 
 bool WindowRun::tick() {
@@ -256,6 +325,8 @@ bool prepareRun(const Options& given, RunSetup& setup) {
   options.stepTimes = absoluteFrom(startDir, options.stepTimes);
   options.audioOut = absoluteFrom(startDir, options.audioOut);
   options.frameHashes = absoluteFrom(startDir, options.frameHashes);
+  options.config = absoluteFrom(startDir, options.config);
+  options.saveDir = absoluteFrom(startDir, options.saveDir);
   for (ShotRequest& shot : options.shots) shot.file = absoluteFrom(startDir, shot.file);
   // A wrong output is reported before the run, not after it.
   std::string outputError;
@@ -294,6 +365,7 @@ bool prepareRun(const Options& given, RunSetup& setup) {
   }
   g_watch = setup.watch.get();
 
+  setup.player = playerEnvironment(options, !dataDir.empty());
   setup.session = std::make_unique<Session>(options);
   if (!setup.session->ok()) {
     std::fprintf(stderr, "lmplayer: %s\n", setup.session->error().c_str());
@@ -310,7 +382,8 @@ int run(const Options& given, const HostFactory& openWindow) {
   if (!prepareRun(given, setup)) return setup.exitCode;
   const Options& options = setup.options;
   Session& session = *setup.session;
-  int code = options.headless ? runHeadless(options, session) : runWindow(options, session, openWindow, setup.startDir);
+  int code = options.headless ? runHeadless(options, session, std::move(setup.player))
+                              : runWindow(options, session, openWindow, setup.startDir, std::move(setup.player));
   if (!session.finish() && code == 0) code = 1;
   if (code == 0 && session.outputFailed()) code = 1;
   if (const int sig = platform::stopSignal()) code = 128 + sig;

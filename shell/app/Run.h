@@ -10,6 +10,7 @@
 #include "shell/app/Options.h"
 #include "shell/app/Session.h"
 #include "shell/app/WakePlan.h"
+#include "ui/PlayerLayer.h"
 
 namespace diagnostics {
 class PlayerReport;
@@ -39,6 +40,7 @@ struct RunSetup {
   std::unique_ptr<diagnostics::PlayerReport> report;  // what the player says about its data
   std::unique_ptr<diagnostics::DataWatch> watch;      // --watch
   std::unique_ptr<Session> session;
+  ui::Environment player;  // settings, saves and read marks of the player's own layer
   int exitCode = 0;  // when prepareRun fails
 };
 
@@ -51,7 +53,8 @@ bool prepareRun(const Options& options, RunSetup& setup);
 // a page ticks it from its animation frames.
 class WindowRun {
  public:
-  WindowRun(Session& session, Host& host);
+  // `player`: where the player's own layer keeps settings and saves (none by default).
+  WindowRun(Session& session, Host& host, ui::Environment player = {});
   ~WindowRun();
   WindowRun(const WindowRun&) = delete;
   WindowRun& operator=(const WindowRun&) = delete;
@@ -70,6 +73,7 @@ class WindowRun {
   Session& session_;
   Host& host_;
   WakePlan wake_;
+  std::unique_ptr<ui::PlayerLayer> layer_;  // outlives each loop, whose machine it wraps
   std::unique_ptr<FrameLoop> loop_;
   std::unique_ptr<LoopEvents> events_;
 };

@@ -2,6 +2,7 @@
 // What the frame loop steps and draws. The program's machine is LmPlayer
 // (LmPlayerMachine); tests drive the loop with machines of their own.
 
+class LmPlayer;
 class ZegDevice;
 
 namespace app {
@@ -13,6 +14,10 @@ class SceneMachine {
   virtual int main() = 0;
   // Draws the current scene into the frame buffer.
   virtual void draw(ZegDevice* zeg) = 0;
+  // After a step, once the loop has set its next deadline.
+  virtual void stepDone() {}
+  // The story's scene machine inside, if any (the trace reads it).
+  virtual LmPlayer* player() { return nullptr; }
 };
 
 }  // namespace app

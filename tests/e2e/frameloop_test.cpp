@@ -133,7 +133,7 @@ TEST_F(FrameLoopTest, TheSystemBankMakesTheFirstStepResetTheDeadline) {
   EXPECT_EQ(loop.deadline(), T + 312);
   auto* m = dynamic_cast<app::LmPlayerMachine*>(loop.machine());
   ASSERT_NE(m, nullptr);
-  EXPECT_EQ(m->player().phase, 1);
+  EXPECT_EQ(m->player()->phase, 1);
 }
 
 TEST_F(FrameLoopTest, AFailedFrameBufferQuitsWithZeroAndNoTimer) {

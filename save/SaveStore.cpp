@@ -1,0 +1,95 @@
+#include "save/SaveStore.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "platform/OutputFile.h"
+#include "save/StoryId.h"
+
+namespace save {
+
+namespace fs = std::filesystem;
+
+std::string slotFileName(int slot) {
+  if (slot == kQuickSlot) return "quick.sav";
+  if (slot == kAutoSlot) return "auto.sav";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "slot%02d.sav", slot + 1);
+  return buf;
+}
+
+std::string SaveStore::path(int slot) const { return (fs::path(dir_) / slotFileName(slot)).string(); }
+
+bool makeFolder(const std::string& dir, std::string& error) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir, ec)) {
+    error = "cannot make the folder " + dir;
+    return false;
+  }
+  return true;
+}
+
+bool SaveStore::write(int slot, const SaveData& data, std::string& error) const {
+  if (!enabled()) {
+    error = "no save folder";
+    return false;
+  }
+  if (slot < 0 || slot >= kSlotCount) {
+    error = "no such slot";
+    return false;
+  }
+  if (!makeFolder(dir_, error)) return false;
+  SaveData d = data;
+  d.storyId = storyId_;
+  return platform::writeFileAtomic(path(slot), encodeSave(d), error);
+}
+
+ReadResult SaveStore::read(int slot, SaveData& out, std::string& message, SaveProblem* problem) const {
+  if (!enabled() || slot < 0 || slot >= kSlotCount) return ReadResult::Missing;
+  const std::string p = path(slot);
+  std::error_code ec;
+  if (!fs::exists(p, ec)) return ReadResult::Missing;
+  if (problem) *problem = SaveProblem::Damaged;
+  auto refuse = [&](const char* why) {
+    message = "save '" + p + "' refused: " + why;
+    return ReadResult::Refused;
+  };
+  if (!fs::is_regular_file(p, ec)) return refuse("not a file");
+  const auto size = fs::file_size(p, ec);
+  if (ec) return refuse("cannot be read");
+  if (size > (32u << 20)) return refuse("too large to be a save");
+  struct Closer {
+    void operator()(FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<FILE, Closer> f(std::fopen(p.c_str(), "rb"));
+  if (!f) return refuse("cannot be read");
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size())
+    return refuse("cannot be read");
+  const SaveProblem found = decodeSave(bytes.data(), bytes.size(), storyId_, out);
+  if (problem) *problem = found;
+  if (found != SaveProblem::None) return refuse(describe(found));
+  return ReadResult::Ok;
+}
+
+}  // namespace save
+
+namespace save {
+
+std::string defaultSaveDir(uint64_t storyId) {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  fs::path base;
+  if (xdg && *xdg == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    base = fs::path(home) / ".local" / "share";
+  } else {
+    return "";
+  }
+  return (base / "lmplayer" / "saves" / storyIdText(storyId)).string();
+}
+
+}  // namespace save

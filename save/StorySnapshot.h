@@ -1,0 +1,69 @@
+#pragma once
+// The story at a moment where it waits for the player (a message fully shown
+// and waiting for Decide, or an open choice): everything that decides the
+// frames that follow, as plain values. Pictures, faces and voice banks are
+// kept by name and loaded again on restore; a voice still sounding is not.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "game/Game.h"
+
+class LmPlayer;
+
+namespace save {
+
+// Where the frame loop and the audio clock stood after the captured step
+// (headless runs only: virtual time decides when a voice is heard to end).
+struct LoopPhase {
+  bool valid = false;
+  uint32_t deadlineAhead = 0;  // ms from now to the next step's deadline
+  uint32_t audioElapsed = 0;   // ms of the audio clock's current period
+};
+
+struct TextState {
+  int line = 0, row = 0, width = 0, height = 0, left = 0, right = 0;
+  std::array<std::string, 3> lines;  // top to bottom, without the NUL
+};
+
+struct ChoiceState {
+  int max = 0, pos = 0, dispPos = 0, select = 0;
+  std::array<std::string, 6> items;  // the first `max` are used
+};
+
+struct StorySnapshot {
+  // Game members.
+  int phase = 0, eyesstate = 0, mouthstate = 0, face_site = 0, eyes = 0, mouth = 0, chart = 0, fade = 64,
+      theta = 0, size = 0, scrX = 0, scrY = 0, zoom = 0, apearmode = 0, scroll = 0;
+  std::array<std::string, 6> item;  // the pending choice's texts
+  long streamPos = 0;               // read position in EVENT.BIN
+  bool hasPicture = false;          // loaded again from step.pfname
+  bool hasFace = false;             // from step.facename
+  bool hasVoice = false;            // the voice bank, from step.pcmname
+  bool hasText = false;
+  TextState text;
+  bool hasChoice = false;
+  ChoiceState choice;
+  GameStepState step;  // the interpreter's step-persistent values
+  LoopPhase timing;
+};
+
+// True when the story is at a waiting moment: the game runs and is waiting
+// for Decide after a message (21) or has a choice open (50).
+bool atWaitingMoment(const LmPlayer& player);
+
+// Records the game of `player`; false when there is no game or it is not at a
+// waiting moment (a transition's old picture cannot be recorded).
+bool capture(const LmPlayer& player, StorySnapshot& out);
+
+// Checks a snapshot from outside (a save file) for values the story could
+// not have produced; false with a short reason.
+bool plausible(const StorySnapshot& s, std::string& why);
+
+// Makes `player` continue from `s`: builds a new game from the data files,
+// puts every value back and loads the pictures, face and voice bank by name;
+// the scene before it (any of them) is dropped and the voice is silenced.
+// Nothing changes when it fails (the data no longer fits: reason in `why`).
+bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why);
+
+}  // namespace save

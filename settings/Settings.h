@@ -1,0 +1,42 @@
+#pragma once
+// The player's remembered settings: volumes, mute, skip mode, auto-advance
+// pause, window scale, full screen and the menu language, in an INI file
+// (section [lmplayer]) that the player writes only when something changed.
+#include <string>
+
+namespace settings {
+
+enum class SkipMode { ReadOnly, All };
+enum class Language { Auto, English, Japanese };
+
+struct Settings {
+  int masterVolume = 100;  // percent
+  int voiceVolume = 100;
+  int effectVolume = 100;
+  bool mute = false;
+  SkipMode skip = SkipMode::ReadOnly;  // skip stops at the first unread message
+  int autoPauseMs = 1000;              // auto-advance: pause after the voice ends,
+  int autoPerCharMs = 60;              // plus this much per character of the message
+  int scale = 0;                       // window scale 1..8; 0: automatic
+  bool fullscreen = false;
+  Language language = Language::Auto;  // of the menus; Auto follows the story's text
+
+  bool operator==(const Settings& o) const;
+  bool operator!=(const Settings& o) const { return !(*this == o); }
+};
+
+// Reads `path` over the defaults; values out of range are clamped, unknown
+// words keep the default. A missing file gives the defaults.
+Settings loadSettings(const std::string& path);
+
+// The file's text for `s`.
+std::string settingsText(const Settings& s);
+
+// Writes `path` whole or not at all, making its folder; false with a reason.
+bool saveSettings(const std::string& path, const Settings& s, std::string& error);
+
+// $XDG_CONFIG_HOME/lmplayer/settings.ini, else ~/.config/lmplayer/settings.ini;
+// empty when neither variable is set.
+std::string defaultSettingsPath();
+
+}  // namespace settings
