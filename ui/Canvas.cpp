@@ -131,6 +131,24 @@ std::string Canvas::fit(const std::string& sjis, int pixels) {
   return sjis.substr(0, i);
 }
 
+std::string Canvas::fitWords(const std::string& sjis, int pixels) {
+  const std::string line = fit(sjis, pixels);
+  if (line.size() == sjis.size()) return line;
+  auto letter = [](char c) { return c > ' ' && static_cast<unsigned char>(c) < 0x80; };
+  if (!letter(sjis[line.size()]) || line.empty() || !letter(line.back())) return line;
+  // Back to the last space, unless it is a double-byte character's trail byte.
+  for (size_t i = line.size(); i-- > 0;) {
+    if (static_cast<unsigned char>(line[i]) >= 0x80) break;
+    if (line[i] == ' ') {
+      size_t lead = 0;
+      while (lead < i) lead += static_cast<unsigned char>(line[lead]) >= 0x80 ? 2 : 1;
+      if (lead == i) return line.substr(0, i + 1);
+      break;
+    }
+  }
+  return line;
+}
+
 void shrinkFrame(const ZegDevice& zeg, int width, int height, save::Thumbnail& out) {
   out = save::Thumbnail{};
   if (!zeg.videoMemory || width <= 0 || height <= 0 || zeg.width < width || zeg.height < height) return;

@@ -45,6 +45,9 @@ class Canvas {
   static int textWidth(const std::string& sjis);
   // The longest whole-character prefix of `sjis` no wider than `pixels`.
   static std::string fit(const std::string& sjis, int pixels);
+  // The same, ended after a space rather than inside a Latin word when the
+  // text goes on (a line of a wrapped text).
+  static std::string fitWords(const std::string& sjis, int pixels);
 
  private:
   unsigned char* pixel(int x, int y);

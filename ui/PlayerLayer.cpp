@@ -259,9 +259,11 @@ void PlayerLayer::draw(ZegDevice* zeg) {
     c.text(314 - w, 3, marks);
   }
   if (toastSteps_ > 0) {
+    // Over the story at the top; under a screen at the bottom, clear of its title.
     const std::string t = Canvas::fit(toast_, 300);
-    c.tint(2, 2, 10 + Canvas::textWidth(t), 19);
-    c.text(6, 3, t);
+    const int y = screens_.empty() ? 2 : 220;
+    c.tint(2, y, 10 + Canvas::textWidth(t), y + 17);
+    c.text(6, y + 1, t);
   }
 }
 

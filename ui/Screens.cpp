@@ -240,7 +240,7 @@ class Slots : public ListScreen {
       const std::string when = timeText(v.savedAt);
       c.text(306 - Canvas::textWidth(when), y + 2, when);
       // The label over two lines of the row.
-      const std::string first = Canvas::fit(v.label, 222);
+      const std::string first = Canvas::fitWords(v.label, 222);
       c.text(84, y + 18, first);
       c.text(84, y + 34, Canvas::fit(v.label.substr(first.size()), 222));
     } else {

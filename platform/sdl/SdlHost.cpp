@@ -15,6 +15,7 @@
 #include "platform/sdl/SdlClock.h"
 #include "platform/sdl/SdlKeys.h"
 #include "platform/sdl/SdlNotice.h"
+#include "platform/sdl/SdlPointer.h"
 #include "platform/sdl/SdlPresenter.h"
 
 namespace platform {
@@ -28,21 +29,27 @@ const char* const kCaption = "Lumaro\xE2\x98\x86Player";  // "Lumaro☆Player" i
 
 class SdlHost : public app::Host {
  public:
-  SdlHost(const app::HostSettings& settings) : shotDir_(settings.shotDir), scale_(settings.scale) {}
+  SdlHost(const app::HostSettings& settings)
+      : shotDir_(settings.shotDir), scale_(settings.scale), startFull_(settings.fullscreen) {}
   ~SdlHost() override;
 
   bool open(std::string& error);
   Clock& clock() override { return clock_; }
   void waitTick(app::HostEvents& events) override;
   void waitUntil(uint32_t due, app::HostEvents& events) override;
+  void setWindowMode(int scale, bool fullscreen) override;
+  bool fullscreen() const override;
 
  private:
+  int automaticScale() const;
   void handle(const SDL_Event& e, app::HostEvents& events);
   void handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events);
   void toggleFullscreen(app::HostEvents& events);
 
   std::string shotDir_;
   int scale_;
+  bool startFull_;
+  int pointerX_ = 0, pointerY_ = 0;  // where the wheel is reported
   bool sdlStarted_ = false;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -80,12 +87,9 @@ bool SdlHost::open(std::string& error) {
             "without one";
     return false;
   }
-  if (scale_ <= 0) {
-    SDL_DisplayMode mode;
-    scale_ = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? defaultWindowScale(mode.w, mode.h) : 1;
-  }
+  if (scale_ <= 0) scale_ = automaticScale();
   window_ = SDL_CreateWindow(kCaption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kWidth * scale_,
-                             kHeight * scale_, SDL_WINDOW_SHOWN);
+                             kHeight * scale_, SDL_WINDOW_SHOWN | (startFull_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
   if (!window_) {
     error = std::string("cannot open the window: ") + SDL_GetError();
     return false;
@@ -173,6 +177,14 @@ void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
     case SDL_KEYUP:
       handleKey(e.key, events);
       break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL: {
+      app::PointerEvent p;
+      if (pointerForEvent(e, pointerX_, pointerY_, p)) events.pointer(p);
+      break;
+    }
     case SDL_CONTROLLERDEVICEADDED:
       if (SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which)) {
         controllers_[SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c))] = c;
@@ -210,6 +222,23 @@ void SdlHost::handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events) {
   }
   if (route.vk) events.key(route.vk, down);
 }
+
+int SdlHost::automaticScale() const {
+  SDL_DisplayMode mode;
+  return SDL_GetDesktopDisplayMode(0, &mode) == 0 ? defaultWindowScale(mode.w, mode.h) : 1;
+}
+
+void SdlHost::setWindowMode(int scale, bool full) {
+  const int s = scale > 0 ? std::min(scale, 8) : automaticScale();
+  if (s != scale_) {
+    scale_ = s;
+    SDL_SetWindowSize(window_, kWidth * scale_, kHeight * scale_);
+  }
+  if (full != fullscreen()) SDL_SetWindowFullscreen(window_, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (presenter_) presenter_->repaint();
+}
+
+bool SdlHost::fullscreen() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0; }
 
 void SdlHost::toggleFullscreen(app::HostEvents& events) {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;

@@ -22,6 +22,17 @@ unsigned virtualKeyForScancode(int scancode, unsigned mod) {
     case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
     case SDL_SCANCODE_SPACE: return VK_SPACE;
     case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    // Keys of the player's own layer (menus, saves, skip); they carry no bit.
+    case SDL_SCANCODE_F5: return VK_F5;
+    case SDL_SCANCODE_F9: return VK_F9;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return VK_CONTROL;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_A: return VK_A;
+    case SDL_SCANCODE_M: return VK_M;
     default: return 0;
   }
 }

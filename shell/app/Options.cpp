@@ -342,8 +342,11 @@ std::string usageText() {
   CLI::App cli{"Plays the story in the data directory.", "lmplayer"};
   defineOptions(cli, ignored);
   return cli.help() +
-         "\nKeys: arrows or keypad move, Enter or Space decides, F11 or Alt+Enter toggles full screen,\n"
-         "F12 saves a screenshot.\n";
+         "\nKeys: arrows or keypad move, Enter or Space decides, Esc or a right click opens the menu\n"
+         "(resume, save, load, backlog, settings, quit), F5 quick save, F9 quick load, Backspace goes\n"
+         "back to the previous message, Page Up or the wheel shows the backlog, Ctrl (held) or Tab\n"
+         "skips read text, A toggles auto-advance, M mutes; a click, tap or wheel down decides.\n"
+         "F11 or Alt+Enter toggles full screen, F12 saves a screenshot.\n";
 }
 
 }  // namespace app

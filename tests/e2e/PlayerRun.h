@@ -31,12 +31,14 @@ inline std::string slurp(const std::string& path) {
 }
 
 // Runs `program args` in directory `cwd` with no audio device, and with no
-// display unless `keepDisplay`.
+// display unless `keepDisplay`. Settings and saves go below `cwd`, never into
+// the real home.
 inline PlayerResult runProgram(const std::string& program, const std::string& args, const std::string& cwd,
                                bool keepDisplay = false) {
   const std::string outFile = cwd + "/.stdout", errFile = cwd + "/.stderr";
-  std::string cmd = "cd '" + cwd + "' && env " + (keepDisplay ? "" : "-u DISPLAY ") + "SDL_AUDIODRIVER=dummy '" +
-                    program + "' " + args + " >'" +
+  std::string cmd = "cd '" + cwd + "' && env " + (keepDisplay ? "" : "-u DISPLAY ") + "SDL_AUDIODRIVER=dummy " +
+                    "XDG_CONFIG_HOME='" + cwd + "/.xdg/config' XDG_DATA_HOME='" + cwd + "/.xdg/data' '" + program +
+                    "' " + args + " >'" +
                     outFile + "' 2>'" + errFile + "' </dev/null";
   PlayerResult r;
   int status = std::system(cmd.c_str());

@@ -61,6 +61,61 @@ TEST(Options, InputListExpandsPressesAndReleasesInStepOrder) {
   EXPECT_FALSE(ev[5].down);
 }
 
+TEST(Options, MouseEntriesAndThePlayersOwnKeys) {
+  std::vector<InputEvent> ev;
+  std::string error;
+  ASSERT_TRUE(app::parseInputList("5:click@10x20,6:rclick,7:wheelup,7:wheeldown,8:move@319x239,9:f5,9:ctrl+,"
+                                  "10:move@0x0,11:pagedown,11:a,11:m,11:tab,11:backspace,11:pageup,11:f9",
+                                  ev, error))
+      << error;
+  ASSERT_EQ(ev.size(), 25u);  // keys without + or - press and release
+  using K = app::PointerEvent;
+  auto pointer = [](const InputEvent& e, long step, K::Kind kind, int x, int y) {
+    return e.isPointer && e.step == step && e.pointer.kind == kind && e.pointer.x == x && e.pointer.y == y;
+  };
+  EXPECT_TRUE(pointer(ev[0], 5, K::LeftDown, 10, 20));
+  EXPECT_TRUE(pointer(ev[1], 6, K::LeftUp, 10, 20));  // the click's release comes a step later
+  EXPECT_TRUE(pointer(ev[2], 6, K::RightDown, 0, 0));
+  EXPECT_TRUE(pointer(ev[3], 7, K::RightUp, 0, 0));
+  EXPECT_TRUE(pointer(ev[4], 7, K::WheelUp, 0, 0));
+  EXPECT_TRUE(pointer(ev[5], 7, K::WheelDown, 0, 0));
+  EXPECT_TRUE(pointer(ev[6], 8, K::Move, 319, 239));
+  EXPECT_FALSE(ev[7].isPointer);
+  EXPECT_EQ(ev[7].vk, VK_F5);
+  EXPECT_EQ(ev[8].vk, VK_CONTROL);  // ctrl+ only presses
+  EXPECT_TRUE(ev[8].down);
+  EXPECT_EQ(ev[9].vk, VK_F5);
+  EXPECT_FALSE(ev[9].down);
+  EXPECT_TRUE(pointer(ev[10], 10, K::Move, 0, 0));
+  const std::vector<unsigned> later = {VK_NEXT, VK_A, VK_M, VK_TAB, VK_BACK, VK_PRIOR, VK_F9};
+  for (size_t i = 0; i < later.size(); ++i) {
+    EXPECT_EQ(ev[11 + i].vk, later[i]);
+    EXPECT_TRUE(ev[11 + i].down);
+    EXPECT_EQ(ev[18 + i].vk, later[i]);
+    EXPECT_FALSE(ev[18 + i].down);
+  }
+
+  for (const char* bad : {"1:click@320x0", "1:move", "1:click@1x", "1:click@-1x2", "1:click@1x240", "1:move@1x2+",
+                          "1:wheel", "1:f6"}) {
+    std::vector<InputEvent> none;
+    EXPECT_FALSE(app::parseInputList(bad, none, error)) << bad;
+    EXPECT_NE(error.find("--input"), std::string::npos) << error;
+  }
+}
+
+TEST(Options, SettingsAndSaveFolderOptions) {
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parse({"--config", "c.ini", "--save-dir", "s"}, o, error)) << error;
+  EXPECT_EQ(o.config, "c.ini");
+  EXPECT_EQ(o.saveDir, "s");
+  EXPECT_FALSE(parse({"--config", ""}, o, error));
+  EXPECT_FALSE(parse({"--save-dir", ""}, o, error));
+  const std::string help = app::usageText();
+  for (const char* word : {"--config", "--save-dir", "F5", "Backspace", "Page Up", "click@XxY"})
+    EXPECT_NE(help.find(word), std::string::npos) << word;
+}
+
 TEST(Options, MalformedValuesAreRefusedWithAReason) {
   const std::vector<std::vector<std::string>> bad = {
       {"--steps", "99999999999999999999"}, {"--input", "1:enter,"}, {"--input", ":enter"},

@@ -1,0 +1,83 @@
+// Settings: read over the defaults, clamped, written whole, found where the
+// XDG rules say.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "settings/Settings.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using settings::Settings;
+
+TEST(Settings, AMissingFileGivesTheDefaults) {
+  lmtest::ScratchDir dir;
+  const Settings s = settings::loadSettings(dir.path() + "/none.ini");
+  EXPECT_EQ(s, Settings{});
+  EXPECT_EQ(s.masterVolume, 100);
+  EXPECT_EQ(s.skip, settings::SkipMode::ReadOnly);
+  EXPECT_EQ(settings::loadSettings(""), Settings{});
+}
+
+TEST(Settings, WhatIsWrittenIsReadBack) {
+  lmtest::ScratchDir dir;
+  Settings s;
+  s.masterVolume = 30;
+  s.voiceVolume = 0;
+  s.effectVolume = 90;
+  s.mute = true;
+  s.skip = settings::SkipMode::All;
+  s.autoPauseMs = 2250;
+  s.autoPerCharMs = 0;
+  s.scale = 3;
+  s.fullscreen = true;
+  s.language = settings::Language::Japanese;
+  std::string error;
+  const std::string path = dir.path() + "/deep/er/settings.ini";
+  ASSERT_TRUE(settings::saveSettings(path, s, error)) << error;
+  EXPECT_EQ(settings::loadSettings(path), s);
+  s.language = settings::Language::English;
+  ASSERT_TRUE(settings::saveSettings(path, s, error));
+  EXPECT_EQ(settings::loadSettings(path), s);
+}
+
+TEST(Settings, ValuesOutOfRangeAreClampedAndUnknownWordsKeepTheDefault) {
+  lmtest::ScratchDir dir;
+  lmtest::writeText("s.ini",
+                    "[lmplayer]\nmaster_volume=250\nvoice_volume=-4\nscale=99\nskip=sometimes\nlanguage=fr\n"
+                    "auto_pause_ms=abc\nmute=7\n[other]\neffect_volume=5\n");
+  const Settings s = settings::loadSettings("s.ini");
+  EXPECT_EQ(s.masterVolume, 100);
+  EXPECT_EQ(s.voiceVolume, 0);
+  EXPECT_EQ(s.scale, 8);
+  EXPECT_EQ(s.skip, settings::SkipMode::ReadOnly);
+  EXPECT_EQ(s.language, settings::Language::Auto);
+  EXPECT_EQ(s.autoPauseMs, 0) << "a value without digits reads as 0";
+  EXPECT_TRUE(s.mute);
+  EXPECT_EQ(s.effectVolume, 100) << "other sections are not read";
+}
+
+TEST(Settings, AFileThatCannotBeWrittenIsReported) {
+  lmtest::ScratchDir dir;
+  lmtest::makeDirs("taken.ini");
+  std::string error;
+  EXPECT_FALSE(settings::saveSettings(dir.path() + "/taken.ini", Settings{}, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(settings::saveSettings("", Settings{}, error));
+}
+
+TEST(Settings, DefaultPlaceFollowsXdgConfigHome) {
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = old ? old : "";
+  setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
+  EXPECT_EQ(settings::defaultSettingsPath(), "/tmp/cfg/lmplayer/settings.ini");
+  unsetenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  if (home && *home) {
+    EXPECT_EQ(settings::defaultSettingsPath(), std::string(home) + "/.config/lmplayer/settings.ini");
+  }
+  if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+}
+
+}  // namespace
