@@ -100,6 +100,9 @@ class LivePlayer {
     if (pid_ == 0) {
       if (chdir(dir.c_str()) != 0) _exit(127);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
+      // Settings and saves below the test's folder, never in the real home.
+      setenv("XDG_CONFIG_HOME", (dir + "/.xdg/config").c_str(), 1);
+      setenv("XDG_DATA_HOME", (dir + "/.xdg/data").c_str(), 1);
       std::string err = dir + "/stderr.txt";
       if (!freopen(err.c_str(), "w", stderr)) _exit(127);
       std::vector<char*> cargs;

@@ -189,6 +189,15 @@ TEST(SaveFile, OverlongNamesInTheFileAreRefused) {
   EXPECT_EQ(save::decodeSave(g.data(), g.size(), kStory, out), SaveProblem::Damaged);
 }
 
+TEST(SaveFile, TheChecksumIsTheUsualCrc32) {
+  const std::string check = "123456789";
+  const auto* p = reinterpret_cast<const uint8_t*>(check.data());
+  EXPECT_EQ(save::crc32Of(p, check.size()), 0xCBF43926u);
+  // Continued over two pieces, the same as over the whole.
+  EXPECT_EQ(save::crc32Of(p + 4, 5, save::crc32Of(p, 4)), 0xCBF43926u);
+  EXPECT_EQ(save::crc32Of(p, 0), 0u);
+}
+
 TEST(SaveFile, ReaderStopsAtItsEnd) {
   const uint8_t bytes[] = {3, 0, 'a', 'b'};
   save::ByteReader r(bytes, sizeof bytes);
