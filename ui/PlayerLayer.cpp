@@ -77,7 +77,16 @@ PlayerLayer::~PlayerLayer() { persist(); }
 
 std::unique_ptr<app::SceneMachine> PlayerLayer::makeMachine() { return std::make_unique<Machine>(*this); }
 
-void PlayerLayer::attach(LmPlayer* player) { player_ = player; }
+// A new LmPlayer (the run's first, or one started afresh when the story's
+// files changed): moments recorded in an earlier one do not belong to it.
+void PlayerLayer::attach(LmPlayer* player) {
+  player_ = player;
+  current_.reset();
+  history_.clear();
+  waiting_ = typing_ = pendingDecide_ = false;
+  pulse_ = lastPulse_ = 0;
+  hoverTarget_ = -1;
+}
 
 void PlayerLayer::detach() {
   persist();

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <map>
 #include <sstream>
 #include <string>
@@ -22,7 +23,30 @@ inline std::string comfortBuildDir() {
   return ec ? binaryDir() : self.parent_path().parent_path().string();
 }
 
-inline std::string demoData() { return comfortBuildDir() + "/demo-data"; }
+// The demo's pictures, faces and sounds with the frozen copy of its script
+// (tests/e2e/data/pinned.story), built once per test program into a folder
+// removed at exit: later edits of the demo do not move these tests' steps.
+inline std::string demoData() {
+  static const std::string dir = [] {
+    namespace fs = std::filesystem;
+    const std::string demo = comfortBuildDir() + "/demo-data";
+    if (!fs::exists(demo + "/kirune.ini")) throw std::runtime_error("demo-data is not built (target demo_data)");
+    std::string tmpl = (fs::temp_directory_path() / "lmtest-pinned-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    static std::string made = tmpl;
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(made, ec);
+    });
+    const std::string data = made + "/data";
+    fs::copy(demo, data, fs::copy_options::recursive);
+    PlayerResult built = runProgram(comfortBuildDir() + "/tools/lmtool",
+                                    "story build '" + sourceDir() + "/tests/e2e/data/pinned.story' '" + data + "'", made);
+    if (built.code != 0) throw std::runtime_error("pinned story: " + built.err);
+    return data;
+  }();
+  return dir;
+}
 
 struct TraceStep {
   long n = 0;
