@@ -52,7 +52,8 @@ std::string DataWatch::scanDirectory(const std::string& dir) {
     std::error_code e2;
     if (!it->is_regular_file(e2) || !isStoryFile(it->path().filename().string())) continue;
     auto size = it->file_size(e2);
-    auto time = it->last_write_time(e2).time_since_epoch().count();
+    // The count may be wider than long long (libc++ in the browser build).
+    const auto time = static_cast<long long>(it->last_write_time(e2).time_since_epoch().count());
     entries.push_back(it->path().string() + "|" + std::to_string(size) + "|" + std::to_string(time));
   }
   std::sort(entries.begin(), entries.end());

@@ -123,6 +123,11 @@ size_t readAt(FILE* fp, long long offset, void* buffer, size_t length) {
 }
 
 long long nextDataAt(FILE* fp, long long offset) {
+#ifndef SEEK_DATA
+  // No holes to ask about here (the browser's file system has none).
+  (void)fp;
+  return offset;
+#else
   if (!fp || offset < 0) return offset;
   const int fd = fileno(fp);
   // The stream relies on its descriptor's position: put it back.
@@ -138,6 +143,7 @@ long long nextDataAt(FILE* fp, long long offset) {
     if (::fstat(fileno(fp), &st) == 0 && st.st_size > offset) return st.st_size;
   }
   return offset;
+#endif
 }
 
 }  // namespace platform
