@@ -78,14 +78,30 @@ PlayerLayer::~PlayerLayer() { persist(); }
 std::unique_ptr<app::SceneMachine> PlayerLayer::makeMachine() { return std::make_unique<Machine>(*this); }
 
 // A new LmPlayer (the run's first, or one started afresh when the story's
-// files changed): moments recorded in an earlier one do not belong to it.
+// files changed): moments recorded in an earlier one do not belong to it, and
+// changed files may make another story with saves and read marks of its own.
 void PlayerLayer::attach(LmPlayer* player) {
+  if (attached_++ > 0) followStory();
   player_ = player;
   current_.reset();
   history_.clear();
   waiting_ = typing_ = pendingDecide_ = false;
   pulse_ = lastPulse_ = 0;
   hoverTarget_ = -1;
+}
+
+void PlayerLayer::followStory() {
+  if (!env_.identify) return;
+  uint64_t id = env_.storyId;
+  std::string dir = env_.saveDir;
+  env_.identify(id, dir);
+  if (id == env_.storyId && dir == env_.saveDir) return;
+  env_.storyId = id;
+  env_.saveDir = dir;
+  store_ = save::SaveStore(dir, id);
+  marks_ = save::ReadMarks();  // the earlier story's were stored when its machine went
+  std::string message;
+  if (!marks_.load(dir, id, message)) std::fprintf(stderr, "lmplayer: %s\n", message.c_str());
 }
 
 void PlayerLayer::detach() {
@@ -98,12 +114,21 @@ void PlayerLayer::detach() {
 
 void PlayerLayer::persist() {
   std::string error;
-  if (!marks_.store(env_.saveDir, env_.storyId, error)) std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
-  if (env_.isFullscreen) env_.settings.fullscreen = env_.isFullscreen();
-  if (env_.settings != written_ && !env_.settingsPath.empty()) {
-    if (settings::saveSettings(env_.settingsPath, env_.settings, error)) written_ = env_.settings;
+  bool wrote = false;
+  if (marks_.changed() && !env_.saveDir.empty()) {
+    if (marks_.store(env_.saveDir, env_.storyId, error)) wrote = true;
     else std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
   }
+  if (env_.isFullscreen) env_.settings.fullscreen = env_.isFullscreen();
+  if (env_.settings != written_ && !env_.settingsPath.empty()) {
+    if (settings::saveSettings(env_.settingsPath, env_.settings, error)) {
+      written_ = env_.settings;
+      wrote = true;
+    } else {
+      std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
+    }
+  }
+  if (wrote && env_.written) env_.written();
 }
 
 Game* PlayerLayer::game() const { return player_ && player_->phase == 4 ? player_->game.get() : nullptr; }
@@ -445,6 +470,7 @@ bool PlayerLayer::saveTo(int slot) {
     toast(words().cannotSave);
     return false;
   }
+  if (env_.written) env_.written();
   if (slot != save::kAutoSlot) toast(words().saved);
   closeAll();
   return true;

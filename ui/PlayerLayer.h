@@ -39,6 +39,11 @@ struct Environment {
   // A window: its scale and full screen (absent headless).
   std::function<void(int scale, bool fullscreen)> applyWindow;
   std::function<bool()> isFullscreen;
+  // When the story's files changed and it starts afresh (--watch): the story
+  // id and save folder of the data as it is now. Absent: they never change.
+  std::function<void(uint64_t& storyId, std::string& saveDir)> identify;
+  // After saves, read marks or settings were written (a page syncs its storage).
+  std::function<void()> written;
 };
 
 class PlayerLayer : public app::HostEvents, private ScreenHost {
@@ -64,12 +69,16 @@ class PlayerLayer : public app::HostEvents, private ScreenHost {
   void close() override {}
   // The window is closing: the automatic save.
   void windowClosing();
+  // Writes what changed (read marks, settings) now, as the end of the run would.
+  void storeChanges() { persist(); }
 
   // For tests and tools.
   bool paused() const { return !screens_.empty(); }
   bool skipping() const;
   bool autoMode() const { return auto_; }
   size_t rollbackDepth() const { return history_.size(); }
+  const std::string& saveDir() const { return store_.dir(); }
+  uint64_t storyId() const { return store_.storyId(); }
   const std::deque<save::BacklogEntry>& backlog() const override { return backlog_; }
   const save::ReadMarks& readMarks() const { return marks_; }
 
@@ -94,6 +103,7 @@ class PlayerLayer : public app::HostEvents, private ScreenHost {
   void stepDone();
   void attach(LmPlayer* player);
   void detach();
+  void followStory();
 
   Game* game() const;
   bool inStory() const;
@@ -137,6 +147,7 @@ class PlayerLayer : public app::HostEvents, private ScreenHost {
   save::ReadMarks marks_;
 
   LmPlayer* player_ = nullptr;
+  int attached_ = 0;  // machines attached so far
 
   // Waiting moments.
   std::optional<Moment> current_;  // the latest waiting moment

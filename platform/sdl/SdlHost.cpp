@@ -39,6 +39,7 @@ class SdlHost : public app::Host {
   void waitUntil(uint32_t due, app::HostEvents& events) override;
   void setWindowMode(int scale, bool fullscreen) override;
   bool fullscreen() const override;
+  bool windowModes() const override { return true; }
 
  private:
   int automaticScale() const;

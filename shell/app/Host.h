@@ -47,6 +47,8 @@ class Host {
   virtual void waitUntil(uint32_t /*due*/, HostEvents& events) { waitTick(events); }
   // The window's scale (1..8; 0 the automatic one) and full screen.
   virtual void setWindowMode(int /*scale*/, bool /*fullscreen*/) {}
+  // Whether setWindowMode does anything (a page's canvas has no window size).
+  virtual bool windowModes() const { return false; }
   virtual bool fullscreen() const { return false; }
 };
 

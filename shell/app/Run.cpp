@@ -203,6 +203,14 @@ ui::Environment playerEnvironment(const Options& options, bool haveData) {
   if (haveData) env.storyId = save::currentStoryId();
   if (!options.saveDir.empty()) env.saveDir = options.saveDir;
   else if (!options.headless && haveData) env.saveDir = save::defaultSaveDir(env.storyId);
+  if (options.watch && haveData) {
+    // Changed files make another story; its saves go to its own default folder.
+    const bool followId = options.saveDir.empty() && !options.headless;
+    env.identify = [followId](uint64_t& storyId, std::string& saveDir) {
+      storyId = save::currentStoryId();
+      if (followId) saveDir = save::defaultSaveDir(storyId);
+    };
+  }
   return env;
 }
 
@@ -268,8 +276,10 @@ WindowRun::WindowRun(Session& session, Host& host, ui::Environment player) : ses
   player.quit = [this] {
     if (loop_) loop_->requestStop();
   };
-  player.applyWindow = [&host](int scale, bool fullscreen) { host.setWindowMode(scale, fullscreen); };
-  player.isFullscreen = [&host] { return host.fullscreen(); };
+  if (host.windowModes()) {
+    player.applyWindow = [&host](int scale, bool fullscreen) { host.setWindowMode(scale, fullscreen); };
+    player.isFullscreen = [&host] { return host.fullscreen(); };
+  }
   layer_ = std::make_unique<ui::PlayerLayer>(std::move(player));
   start();
 }
@@ -299,6 +309,7 @@ bool WindowRun::tick() {
   wake_.afterTick(loop_->draws() != draws, loop_->presenting().presented() != presented);
   long chart = -1;
   if (loop_->stopRequested()) {
+    if (platform::stopSignal()) layer_->windowClosing();  // a stop signal closes the window
     loop_->close();
   } else if (dataChanged(*loop_, chart)) {
     loop_->close();

@@ -65,6 +65,9 @@ class WindowRun {
   // the loop quit.
   bool tick();
   FrameLoop& loop() { return *loop_; }
+  // Writes the player's changed settings and read marks now (a page that is
+  // going away never ends its run).
+  void storeChanges() { layer_->storeChanges(); }
   const WakePlan& wakePlan() const { return wake_; }
 
  private:

@@ -1,11 +1,17 @@
 // A window run on a host's own ticks draws the frames a headless run draws,
 // whether the program loops on it or its owner ticks it in frames (as a
-// browser page's animation frames do).
+// browser page's animation frames do); a stop signal ends it as closing the
+// window does, with the automatic save.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <set>
 
+#include "ComfortRun.h"
 #include "PlayerRun.h"
+#include "platform/StopSignals.h"
+#include "save/Bytes.h"
+#include "save/SaveFile.h"
 #include "graphics/Font.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
@@ -21,15 +27,18 @@ namespace {
 // Ticks on virtual time, 5 ms apart, with the sound played up to each tick.
 class VirtualHost : public app::Host {
  public:
-  VirtualHost() { platform::setAudioBackend(&audio_); }
+  // `signalAt` > 0: SIGTERM is raised at the tick that reaches that time.
+  explicit VirtualHost(uint32_t signalAt = 0) : signalAt_(signalAt) { platform::setAudioBackend(&audio_); }
   ~VirtualHost() override { platform::setAudioBackend(nullptr); }
   platform::Clock& clock() override { return clock_; }
   void waitTick(app::HostEvents&) override {
     clock_.advance(5);
     audio_.advanceTo(clock_.now());
+    if (signalAt_ && clock_.now() == signalAt_) std::raise(SIGTERM);
   }
 
  private:
+  uint32_t signalAt_;
   platform::VirtualClock clock_{0};
   platform::HeadlessAudio audio_;
 };
@@ -108,6 +117,40 @@ TEST(WindowRunTicks, ARunTickedFromOutsideInFramesDrawsTheSame) {
   expectSameFrames(want, lines(slurp(dir.path() + "/got.txt")));
   // 500 steps of 16 ms are 1600 ticks of 5 ms, three to a frame.
   EXPECT_NEAR(frames, 1600 / 3, 10);
+}
+
+// The demo's language choice waits from step 602 to 800; a window run is
+// stopped while it waits, by SIGTERM or by its step limit.
+int stopAtTheLanguageChoice(const std::string& saves, uint32_t signalAt, long steps) {
+  resetPlayerState();
+  app::Options options;
+  std::string error;
+  EXPECT_TRUE(app::parseOptions({"--data", demoData(), "--steps", std::to_string(steps), "--input",
+                                 Script::demo(800, false).list(), "--save-dir", saves},
+                                options, error))
+      << error;
+  const int code = app::run(options, [signalAt](const app::HostSettings&, std::string&) {
+    return std::unique_ptr<app::Host>(std::make_unique<VirtualHost>(signalAt));
+  });
+  platform::resetStopSignals();
+  resetPlayerState();
+  return code;
+}
+
+TEST(WindowRunStop, AStopSignalWritesTheAutomaticSaveAsClosingTheWindowDoes) {
+  ScratchDir dir;
+  // 16 ms steps: step 700 runs at about 11.2 s.
+  EXPECT_EQ(stopAtTheLanguageChoice(dir.path() + "/signalled", 11200, 100000), 128 + SIGTERM);
+  const Bytes bytes = readFile(dir.path() + "/signalled/auto.sav");
+  ASSERT_GT(bytes.size(), save::kHeaderBytes);
+  save::ByteReader header(bytes.data() + 12, 8);
+  save::SaveData d;
+  ASSERT_EQ(save::decodeSave(bytes.data(), bytes.size(), header.u64(), d), save::SaveProblem::None);
+  EXPECT_EQ(d.state.phase, 50) << "the language choice";
+
+  // Reaching the step limit is no closing: nothing is written.
+  EXPECT_EQ(stopAtTheLanguageChoice(dir.path() + "/limited", 0, 700), 0);
+  EXPECT_FALSE(fileExists(dir.path() + "/limited/auto.sav"));
 }
 
 }  // namespace

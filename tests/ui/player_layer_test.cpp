@@ -1,9 +1,12 @@
 // The player's own layer over a real story: rollback depth and exactness,
 // the menu's pause and its keys, Escape still reaching the key state, the
-// backlog, skipping, auto-advance and refusals.
+// backlog, skipping, auto-advance and refusals; a story started afresh.
 #include "LayerFixture.h"
 
 #include <vector>
+
+#include "graphics/Font.h"
+#include "save/Bytes.h"
 
 namespace lmtest {
 namespace {
@@ -200,6 +203,63 @@ TEST_F(LayerTest, AQuickLoadPutsBackTheMomentAndItsBacklog) {
   ASSERT_EQ(layer->backlog().size(), 2u);
   EXPECT_EQ(layer->backlog().back().text, "Second");
   EXPECT_EQ(layer->rollbackDepth(), 0u) << "a load starts a new history";
+}
+
+// The story's files changed and it starts afresh (a new machine behind the
+// same layer): the earlier moments are gone, and changed files that make
+// another story take their saves and read marks to that story's folder.
+TEST_F(LayerTest, AStoryStartedAfreshForgetsItsMomentsAndFollowsItsFilesToTheirOwnSaves) {
+  uint64_t filesNow = 1;
+  auto folder = [this](uint64_t id) { return dir.path() + "/story" + std::to_string(id); };
+  ui::Environment env;
+  env.storyId = 1;
+  env.saveDir = folder(1);
+  env.identify = [&](uint64_t& id, std::string& saveDir) {
+    id = filesNow;
+    saveDir = folder(filesNow);
+  };
+  start(env);
+  ASSERT_TRUE(untilWaiting());
+  const std::string first = screen();
+  tap(VK_F5);
+  tap(VK_RETURN);
+  ASSERT_TRUE(untilWaiting());
+  ASSERT_GE(layer->rollbackDepth(), 1u);
+  const Bytes firstSave = readFile(folder(1) + "/quick.sav");
+  ASSERT_GT(firstSave.size(), save::kHeaderBytes);
+
+  auto startAfresh = [&] {
+    machine.reset();
+    fileUtilsReset();
+    Font::unload();
+    Game::resetStepState();
+    LmPlayer::resetSceneStatics();
+    KeyReset();
+    machine = layer->makeMachine();
+  };
+  startAfresh();  // the same files
+  EXPECT_EQ(layer->rollbackDepth(), 0u);
+  EXPECT_EQ(layer->saveDir(), folder(1));
+  tap(VK_F5);  // before the new story's first waiting moment: nothing to save
+  EXPECT_EQ(readFile(folder(1) + "/quick.sav"), firstSave);
+  tap(VK_BACK);
+  EXPECT_EQ(layer->rollbackDepth(), 0u);
+  EXPECT_TRUE(fileExists(folder(1) + "/read.dat")) << "the read marks were stored when the machine went";
+  tap(VK_F9);
+  EXPECT_EQ(screen(), first) << "the same story loads its own save";
+
+  filesNow = 2;
+  startAfresh();  // files of another story
+  EXPECT_EQ(layer->storyId(), 2u);
+  EXPECT_EQ(layer->saveDir(), folder(2));
+  EXPECT_EQ(layer->readMarks().size(), 0u) << "no marks of the other story";
+  tap(VK_F9);  // no save of this story yet
+  ASSERT_TRUE(untilWaiting());
+  tap(VK_F5);
+  const Bytes second = readFile(folder(2) + "/quick.sav");
+  ASSERT_GT(second.size(), save::kHeaderBytes);
+  save::ByteReader header(second.data() + 12, 8);
+  EXPECT_EQ(header.u64(), 2u);
 }
 
 }  // namespace
