@@ -6,12 +6,13 @@
 
 namespace platform {
 
-void TouchKeys::start(int id, int x, int y, uint32_t) {
+void TouchKeys::start(int id, int x, int y, uint32_t ms) {
   if (tracking_) return;
   tracking_ = true;
   id_ = id;
   x0_ = x;
   y0_ = y;
+  t0_ = ms;
 }
 
 void TouchKeys::cancel(int id) {
@@ -23,7 +24,7 @@ void TouchKeys::end(int id, int x, int y, uint32_t ms) {
   tracking_ = false;
   const int dx = x - x0_, dy = y - y0_;
   if (std::abs(dx) <= kTapSlop && std::abs(dy) <= kTapSlop) {
-    press(VK_RETURN, ms);
+    press(ms - t0_ >= kLongPressMs ? VK_ESCAPE : VK_RETURN, ms);
   } else if (std::abs(dy) > std::abs(dx)) {
     press(dy < 0 ? VK_UP : VK_DOWN, ms);
   }

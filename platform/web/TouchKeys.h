@@ -1,6 +1,7 @@
 #pragma once
 // Touch gestures as key presses: a tap decides, a swipe up or down moves the
-// choice cursor. Each press is held long enough for logic steps to see it.
+// choice cursor, a long press is Escape (the player's menu, or back out of
+// it). Each press is held long enough for logic steps to see it.
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +18,8 @@ class TouchKeys {
   static constexpr uint32_t kHoldMs = 50;
   // Movement (in frame pixels) below which a touch is a tap.
   static constexpr int kTapSlop = 12;
+  // A touch that stays put at least this long is a long press.
+  static constexpr uint32_t kLongPressMs = 500;
 
   // A finger touched down / lifted at (x, y) in frame pixels at time `ms`.
   // Only the first finger down counts; others are ignored until it lifts.
@@ -35,6 +38,7 @@ class TouchKeys {
   bool tracking_ = false;
   int id_ = 0;
   int x0_ = 0, y0_ = 0;
+  uint32_t t0_ = 0;
   struct Pending {
     unsigned vk;
     bool down;

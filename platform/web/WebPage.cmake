@@ -21,6 +21,7 @@ target_link_options(lmplayer PRIVATE
   -sEXIT_RUNTIME=0
   -sLZ4=1
   -sEXPORTED_RUNTIME_METHODS=FS
+  -lidbfs.js
   "SHELL:--preload-file ${LM_WEB_DATA}@/demo"
   "SHELL:--exclude-file *error.log")
 set_property(TARGET lmplayer APPEND PROPERTY LINK_DEPENDS ${story_files})

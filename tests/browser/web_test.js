@@ -4,6 +4,8 @@
 //  - on virtual time (the page's "?headless&steps=N&input=..."), the canvas
 //    holds exactly the frame the native headless player draws after step N;
 //  - a chart error shows the player's message in the page;
+//  - a quick save made in one visit is kept in the browser's storage and a
+//    later visit loads it (its frame equals the native player's loading it);
 //  - in real time the title appears, Enter moves on to the select screen, a
 //    swipe down moves its cursor and a tap decides;
 // and measures the download size, the time to the first frame and the main
@@ -200,6 +202,51 @@ async function chartError(browser, base) {
   }
 }
 
+// ---- saves last in the browser's storage from one visit to the next
+async function storage(browser, base) {
+  const context = await browser.newContext({ viewport: { width: 1000, height: 820 } });
+  const log = [];
+  const visit = async (query) => {
+    const page = await context.newPage();
+    page.on("console", (m) => log.push(m.text()));
+    page.on("pageerror", (e) => log.push("page error: " + e.message));
+    await page.addInitScript(inPage);
+    await page.goto(`${base}/?headless&${query}`);
+    await page.waitForFunction(() => window.Module && Module.lmEnded === true, null, { timeout: 120000 });
+    return page;
+  };
+  try {
+    // Into the story, then F5: the quick save is written and stored.
+    const first = await visit(`steps=1000&input=${enterEvery(100, 900, 60)},950:f5`);
+    await first.waitForFunction(() => Module.lmStored >= 1, null, { timeout: 30000 });
+    const saved = await first.evaluate(() => {
+      const FS = Module.FS;
+      const root = "/home/web_user/.local/share/lmplayer/saves";
+      const story = FS.readdir(root).filter((n) => n !== "." && n !== "..");
+      return story.length === 1 ? Array.from(FS.readFile(`${root}/${story[0]}/quick.sav`)) : null;
+    });
+    await first.close();
+    check("a quick save is written in the page", saved !== null && saved.length > 28, saved ? `${saved.length} bytes` : "");
+    fs.mkdirSync(path.join(out, "websaves"), { recursive: true });
+    fs.writeFileSync(path.join(out, "websaves", "quick.sav"), Buffer.from(saved));
+
+    // A later visit (a new page of the same browser profile) loads it in the opening.
+    const second = await visit("steps=400&input=150:f9");
+    const hash = await second.evaluate(() => window.lmCanvasHash());
+    await second.close();
+    native(["--steps", "400", "--input", "150:f9", "--save-dir", "websaves", "--frame-hashes", "load.hashes"]);
+    native(["--steps", "400", "--frame-hashes", "noload.hashes"]);
+    const want = readLines(path.join(out, "load.hashes")).pop().split(" ")[1];
+    const without = readLines(path.join(out, "noload.hashes")).pop().split(" ")[1];
+    check("a later visit loads the stored save: the native player's frame of that load", hash === want && want !== without,
+      `${hash} vs ${want} (without the load: ${without})`);
+  } catch (e) {
+    check("saves in the browser's storage", false, e.message + " | " + log.join(" | "));
+  } finally {
+    await context.close();
+  }
+}
+
 // ---- real time: title, Enter, swipe, tap
 async function waitForCanvas(page, hashes, what, timeout) {
   const deadline = Date.now() + timeout;
@@ -329,6 +376,7 @@ async function realTime(browser, base) {
     await realTime(browser, base);
     await virtualTimeCases(browser, base);
     await chartError(browser, base);
+    await storage(browser, base);
   } finally {
     await browser.close();
     server.close();

@@ -75,6 +75,21 @@ TEST(TouchKeys, ATapDecidesAndIsHeldLongEnoughForAStep) {
   EXPECT_TRUE(poll(t, 5000).empty());
 }
 
+TEST(TouchKeys, ALongPressIsEscapeAShorterOneATap) {
+  TouchKeys t;
+  const uint32_t l = TouchKeys::kLongPressMs;
+  t.start(1, 100, 100, 1000);
+  t.end(1, 103, 100, 1000 + l);  // held in place: the menu
+  EXPECT_TRUE(same(poll(t, 1000 + l), {{VK_ESCAPE, true}}));
+  EXPECT_TRUE(same(poll(t, 5000), {{VK_ESCAPE, false}}));
+  t.start(2, 100, 100, 6000);
+  t.end(2, 100, 100, 6000 + l - 1);  // just short of it
+  EXPECT_TRUE(same(poll(t, 9000), {{VK_RETURN, true}, {VK_RETURN, false}}));
+  t.start(3, 100, 200, 10000);
+  t.end(3, 100, 100, 10000 + 3 * l);  // a slow swipe is still a swipe
+  EXPECT_TRUE(same(poll(t, 20000), {{VK_UP, true}, {VK_UP, false}}));
+}
+
 TEST(TouchKeys, SwipesUpAndDownMoveTheCursorSidewaysNothing) {
   TouchKeys t;
   t.start(1, 160, 200, 0);

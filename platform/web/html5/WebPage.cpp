@@ -33,7 +33,19 @@ EM_JS(void, lm_page_ended, (), {
   Module.lmEnded = true;
   if (Module.onPlayerEnded) Module.onPlayerEnded();
 });
+EM_JS(void, lm_page_files_written, (), {
+  if (Module.lmStoreFiles) Module.lmStoreFiles();
+});
 // clang-format on
+
+namespace {
+void (*g_leaving)() = nullptr;
+}  // namespace
+
+// Called by the page when it is hidden or left.
+extern "C" EMSCRIPTEN_KEEPALIVE void lm_page_leaving() {
+  if (g_leaving) g_leaving();
+}
 
 namespace platform::page {
 
@@ -43,5 +55,7 @@ void present(const unsigned char* rgba, int width, int height) { lm_page_present
 void notice(const char* caption, const char* text) { lm_page_notice(caption, text); }
 void frameDone(double ms) { lm_page_frame_done(ms); }
 void ended() { lm_page_ended(); }
+void filesWritten() { lm_page_files_written(); }
+void onLeaving(void (*handler)()) { g_leaving = handler; }
 
 }  // namespace platform::page

@@ -16,5 +16,10 @@ void notice(const char* caption, const char* text);
 void frameDone(double ms);
 // The frame loop has quit.
 void ended();
+// Files under the player's settings and saves folders were written: the page
+// copies them to the browser's lasting storage.
+void filesWritten();
+// The page is being hidden or left: `handler` runs (the page may not come back).
+void onLeaving(void (*handler)());
 
 }  // namespace platform::page

@@ -29,6 +29,54 @@ function lmPageScale(boxWidth, boxHeight, dpr, w, h) {
   return Math.max(1, Math.min(Math.floor((boxWidth * dpr) / w), Math.floor((boxHeight * dpr) / h)));
 }
 
+// The player's settings and saves (the folders its default places name under
+// emscripten's home) last in the browser's IndexedDB: read in before the
+// player starts, written out after the player writes files there. Without
+// IndexedDB (or when the browser refuses it) they last as long as the page.
+const lmStorageFolders = ["/home/web_user/.config/lmplayer", "/home/web_user/.local/share/lmplayer"];
+
+function lmPageStorage(Module) {
+  const FS = Module.FS;
+  const IDBFS = FS.filesystems && FS.filesystems.IDBFS;
+  if (!IDBFS || !window.indexedDB) return;
+  try {
+    for (const dir of lmStorageFolders) {
+      FS.mkdirTree(dir);
+      FS.mount(IDBFS, {}, dir);
+    }
+  } catch (e) {
+    console.warn("lmplayer: no lasting storage: " + e);
+    return;
+  }
+  // One sync at a time; a request during one runs once it is over.
+  let busy = false;
+  let again = false;
+  Module.lmStored = 0;
+  Module.lmStoreFiles = () => {
+    if (!Module.lmStorage) return;
+    if (busy) {
+      again = true;
+      return;
+    }
+    busy = true;
+    FS.syncfs(false, (err) => {
+      busy = false;
+      if (err) console.warn("lmplayer: settings and saves were not stored: " + err);
+      else Module.lmStored++;
+      if (again) {
+        again = false;
+        Module.lmStoreFiles();
+      }
+    });
+  };
+  Module.addRunDependency("lmplayer-storage");
+  FS.syncfs(true, (err) => {
+    if (err) console.warn("lmplayer: settings and saves from earlier visits were not read: " + err);
+    Module.lmStorage = !err;
+    Module.removeRunDependency("lmplayer-storage");
+  });
+}
+
 (function () {
   const canvas = document.getElementById("screen");
   const stage = document.getElementById("stage");
@@ -82,6 +130,7 @@ function lmPageScale(boxWidth, boxHeight, dpr, w, h) {
       () => {
         if (window.lmPagePreRun) window.lmPagePreRun(Module.FS);
       },
+      () => lmPageStorage(Module),
     ],
     lmVirtualTime: page.virtualTime,
     print: (line) => console.log(line),
@@ -115,5 +164,9 @@ function lmPageScale(boxWidth, boxHeight, dpr, w, h) {
       status.textContent = "Stopped: " + what;
     },
   };
+  // The player writes its changed settings and read marks when the page goes.
+  document.addEventListener("visibilitychange", () => {
+    if (document.visibilityState === "hidden" && Module._lm_page_leaving) Module._lm_page_leaving();
+  });
   canvas.focus();
 })();
