@@ -1,7 +1,7 @@
 // The mouse in the player's real window: the pointer events SDL delivers
 // (scaled window, frame coordinates) hover and pick a choice item, a right
-// click opens the menu over the paused story, and closing the window writes
-// the automatic save. Needs scripts/test-xvfb (X server, window manager,
+// click opens the menu over the paused story, the wheel opens and closes the
+// backlog and decides, and closing the window writes the automatic save. Needs scripts/test-xvfb (X server, window manager,
 // xdotool); elsewhere these skip.
 #include <gtest/gtest.h>
 
@@ -75,6 +75,25 @@ TEST_F(WindowComfortsE2E, TheMousePicksAChoiceOpensTheMenuAndClosingSaves) {
   ASSERT_TRUE(xdotool("key Escape"));
   ASSERT_TRUE(player->waitSteps(4));
 
+  // The wheel: up opens the backlog (its yellow frame runs along the
+  // screen's edge), down past its end closes it, and down again decides the
+  // waiting message.
+  ASSERT_TRUE(xdotool("click 4"));
+  ASSERT_TRUE(player->waitSteps(4));
+  const size_t mark2 = player->events().size();
+  ASSERT_TRUE(xdotool("key F12"));
+  ASSERT_GE(player->waitForLine(mark2, [](const LogLine& l) { return l.what == "shot"; }), 0);
+  ASSERT_TRUE(waitUntil([&] {
+    shot = readShot("lmplayer-0002.png");
+    return shot.ok;
+  }));
+  EXPECT_EQ(shot.at(2, 120), (std::vector<int>{240, 240, 0})) << "the backlog's frame";
+  ASSERT_TRUE(xdotool("click 5"));
+  ASSERT_TRUE(player->waitSteps(4));
+  const long decided = player->steps();
+  ASSERT_TRUE(xdotool("click 5"));
+  ASSERT_TRUE(waitForStep(decided + 200));  // the next message types out and waits
+
   // Closing the window writes the automatic save of the waiting message.
   ASSERT_TRUE(player->focus());
   ASSERT_TRUE(xdotool("keydown alt+F4"));
@@ -93,6 +112,14 @@ TEST_F(WindowComfortsE2E, TheMousePicksAChoiceOpensTheMenuAndClosingSaves) {
   ASSERT_GT(t.size(), 700u);
   EXPECT_EQ(t[649].phase, 50);
   EXPECT_EQ(t.back().chart, 13) << ::testing::PrintToString(t.back()) << " of " << t.size() << " after " << clicked;
+  // The first English message waited through the menu and the backlog until
+  // the wheel decided it; the next one waits at the end.
+  std::vector<Wait> messages;
+  for (const Wait& w : waits(t))
+    if (w.phase == 21 && w.first > clicked) messages.push_back(w);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_GE(messages[0].last, decided) << "nothing before the wheel decided it";
+  EXPECT_EQ(messages[1].last, t.back().n);
 }
 
 }  // namespace
