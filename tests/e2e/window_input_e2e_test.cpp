@@ -96,7 +96,7 @@ TEST_F(WindowInputE2E, EveryKeyOfTheTableReachesTheSteps) {
   const Row rows[] = {
       {"Up", 0x26, 0x01},     {"Down", 0x28, 0x02},     {"Right", 0x27, 0x04}, {"Left", 0x25, 0x08},
       {kp8, 0x26, 0x01},      {kp2, 0x28, 0x02},        {kp6, 0x27, 0x04},     {kp4, 0x25, 0x08},
-      {"Return", 0x0D, 0x10}, {"KP_Enter", 0x0D, 0x10}, {"space", 0x20, 0x10}, {"Escape", 0x1B, 0x20},
+      {"Return", 0x0D, 0x10}, {"KP_Enter", 0x0D, 0x10}, {"space", 0x20, 0x10},
   };
   for (const Row& r : rows) {
     Seen s = press(r.key);
@@ -116,6 +116,10 @@ TEST_F(WindowInputE2E, EveryKeyOfTheTableReachesTheSteps) {
   // Two keys of one bit: both held, the bit is set once; the steps see it.
   Seen both = press("Return+space");
   EXPECT_EQ(both.bits, 0x10);
+  // Escape last: besides its bit it opens the player's menu, which pauses the steps.
+  Seen esc = press("Escape");
+  EXPECT_EQ(esc.bits, 0x20);
+  EXPECT_EQ(esc.vk, 0x1B);
   EXPECT_EQ(withoutMissingFileReports(player->stderrText()), "");
 }
 
