@@ -50,6 +50,11 @@ size_t PacketDecoder::feed(const unsigned char* begin, size_t n, bool last, bool
   const unsigned char* in = begin;
   const unsigned char* end = begin + n;
   stopped = false;
+  // Locals, not the members: stores through `out` may alias them, which kept
+  // the compiler from holding them in registers (twice the decode time).
+  unsigned char* out = this->out;
+  signed char* om = this->om;
+  size_t left = this->left;
   // Packets: 0x80|n = n pixels of palette entry k (next byte); 0x00..0x7F = that
   // many literal colour words. Pixels beyond width x height are dropped.
   while (in < end && left > 0) {
@@ -96,6 +101,9 @@ size_t PacketDecoder::feed(const unsigned char* begin, size_t n, bool last, bool
     }
   }
   if (last && in >= end) stopped = true;
+  this->out = out;
+  this->om = om;
+  this->left = left;
   return static_cast<size_t>(in - begin);
 }
 
