@@ -12,6 +12,7 @@
 #include <set>
 
 #include "PlayerRun.h"
+#include "TraceFile.h"
 #include "game/Face.h"
 #include "graphics/Pf1.h"
 #include "shell/FileUtils.h"
@@ -37,28 +38,7 @@ std::string artDir() { return sourceDir() + "/demo/art"; }
 
 // ---- the trace: "STEP SCENE [phase P chart C]" per logic step
 
-struct Step {
-  long n = 0;
-  std::string scene;
-  int phase = -2;
-  int chart = -1;
-};
-
-std::vector<Step> readTrace(const std::string& path) {
-  std::vector<Step> steps;
-  for (const std::string& l : lines(slurp(path))) {
-    std::istringstream in(l);
-    Step s;
-    std::string word;
-    in >> s.n >> s.scene;
-    while (in >> word) {
-      if (word == "phase") in >> s.phase;
-      if (word == "chart") in >> s.chart;
-    }
-    steps.push_back(s);
-  }
-  return steps;
-}
+using Step = TraceStep;
 
 // Steps on which a run of `phase` begins inside the story (optionally in one chart).
 std::vector<long> runsOf(const std::vector<Step>& t, int phase, int chart = -1) {
@@ -145,7 +125,7 @@ Played playRoute(const std::vector<int>& answers, const std::string& cwd, const 
     PlayerResult r = runProgram(player(), "--data '" + dataDir() + "' --headless --steps " + std::to_string(kLimit) +
                                    " --trace '" + cwd + "/trace.txt' --input " + keys.list() + " " + extra,
                                cwd);
-    p.trace = firstPass(readTrace(cwd + "/trace.txt"));
+    p.trace = firstPass(readTraceFile(cwd + "/trace.txt"));
     p.keys = keys.list();
     p.err = r.err;
     p.code = r.code;
