@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "game/Game.h"
+#include "game/ScenarioCode.h"
 #include "game/SelectWindow.h"
 #include "game/Text.h"
 #include "graphics/Font.h"
@@ -174,8 +175,8 @@ void BM_GameDrawZoom(benchmark::State& state) {
   Game::resetStepState();
   Game game;
   // Image change, then eight steps into the zoom (48 %).
-  for (int i = 0; i < 12 && !(game.phase == 37 && game.zoom >= 48); ++i) game.main(nullptr);
-  if (game.phase != 37) state.SkipWithError("the zoom transition did not start");
+  for (int i = 0; i < 12 && !(game.phase == scenario::kZoomIn && game.zoom >= 48); ++i) game.main(nullptr);
+  if (game.phase != scenario::kZoomIn) state.SkipWithError("the zoom transition did not start");
   for (auto _ : state) {
     game.draw(&zeg);
     benchmark::DoNotOptimize(zeg.videoMemory);

@@ -6,7 +6,9 @@
 #include "game/Game.h"
 #include "platform/FileSystem.h"
 #include "platform/Notice.h"
+#include "game/ScenarioCode.h"
 #include "scenes/LmPlayer.h"
+#include "scenes/Scene.h"
 
 namespace diagnostics {
 namespace {
@@ -43,11 +45,11 @@ std::string PlayerReport::place() const {
   const LmPlayer* p = player_ ? player_() : nullptr;
   if (!p) return "start-up";
   switch (p->phase) {
-    case 0:
-    case 1: return "the opening";
-    case 2: return "the title screen";
-    case 3: return "the select screen";
-    case 4: return p->game ? "chart " + std::to_string(p->game->chart) : "the story's start";
+    case kSceneStart:
+    case kSceneOpening: return "the opening";
+    case kSceneTitle: return "the title screen";
+    case kSceneSelect: return "the select screen";
+    case kSceneGame: return p->game ? "chart " + std::to_string(p->game->chart) : "the story's start";
     default: return "the story";
   }
 }
@@ -69,9 +71,9 @@ std::string PlayerReport::chartErrorLine() const {
   const Game* g = p ? p->game.get() : nullptr;
   if (!g) return "lmplayer: the chart error happened outside the story";
   std::string chart = "chart " + std::to_string(g->chart);
-  if (g->phase == 0)
+  if (g->phase == scenario::kSeek)
     return "lmplayer: " + chart + " has no stream in EVENT.BIN (outside the chart table, or past the end of the file)";
-  if (g->phase == 0x83)
+  if (g->phase == scenario::kBranch)
     return "lmplayer: " + chart + " branches at EVENT.BIN offset " + hex(g->fetchedAt) +
            " through a link-table column that holds no successor";
   return "lmplayer: the chart error is in " + chart + " at EVENT.BIN offset " + hex(g->fetchedAt);

@@ -18,6 +18,7 @@
 
 #include "fuzz/GameFuzz.h"
 #include "game/Game.h"
+#include "game/ScenarioCode.h"
 #include "graphics/graphicDevice.h"
 #include "platform/Audio.h"
 #include "shell/FileUtils.h"
@@ -41,7 +42,7 @@ bool decideRecurs(const Params& p) {
 
 // The interpreter waits for a newly pressed Decide: after a message, and in
 // a choice (Up and Down only move the cursor).
-bool waitsForDecide(const Game& g) { return g.phase == 21 || g.phase == 50; }
+bool waitsForDecide(const Game& g) { return scenario::isWaitingPhase(g.phase); }
 
 }  // namespace
 
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         game.draw(&zeg);
         ++draws;
       }
-      if (r == -1 || game.phase == -1) break;
+      if (r == -1 || game.phase == scenario::kStopped) break;
       if (waitsForDecide(game) && !decideLeft) break;
       now += gamefuzz::kStepMs;
       if (i % 4 == 3) audio.advanceTo(now);

@@ -1,6 +1,7 @@
 // Game construction: the chart and link tables of "EVENT.BIN" and the
 // character names of "ASTARTUP.BIN".
 #include "game/Game.h"
+#include "game/ScenarioCode.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -60,7 +61,7 @@ Game::Game() {
   // Memory that cannot be had fails the story like a missing file.
   try {
     if (!loadTables(chartPos, linkPos, chartMax, address)) {
-      phase = -1;
+      phase = scenario::kStopped;
       return;
     }
     eyesstate = mouthstate = 0;
@@ -70,7 +71,7 @@ Game::Game() {
   } catch (const std::bad_alloc&) {
     defaultname.clear();
     maxChar = 0;
-    phase = -1;
+    phase = scenario::kStopped;
   }
 }
 
@@ -90,7 +91,7 @@ bool Game::loadTables(int chartPos, int linkPos, int chartMax, long address) {
 void Game::loadNames(long namePos, int count) {
   std::unique_ptr<FILE, FileCloser> st(myFopen(2, "ASTARTUP.BIN", "rb"));
   if (!st) {
-    phase = -1;
+    phase = scenario::kStopped;
     return;
   }
   const long stSize = fsize(st.get());

@@ -60,7 +60,7 @@ class Game {
   std::unique_ptr<Face> face;
   std::unique_ptr<Text> text;
   std::unique_ptr<SelectWindow> select;
-  int phase = 0;  // interpreter state; -1 stopped
+  int phase = 0;  // interpreter state: a scenario::Phase, or the fetched scenario::Op
   int eyesstate = 0;
   int mouthstate = 0;
   int face_site = 0;

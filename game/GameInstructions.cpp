@@ -5,7 +5,10 @@
 #include <string>
 
 #include "game/Game.h"
+#include "game/ScenarioCode.h"
 #include "shell/Key.h"
+
+using namespace scenario;
 
 namespace {
 
@@ -42,7 +45,7 @@ void Game::speakerName() {
   ensureOpenWindow();
   text->clear();
   text->println(charname.c_str());
-  phase = 1;
+  phase = kFetch;
 }
 
 // A window made on demand appears at full size at once.
@@ -66,13 +69,13 @@ void Game::choice(Sound* se) {
   char* items[kMaxItems];
   for (int i = 0; i < kMaxItems; ++i) items[i] = item[i];
   select = std::make_unique<SelectWindow>(std::min(n, kMaxItems), items);
-  phase = 50;
+  phase = kChoiceOpen;
 }
 
 void Game::choosing(Sound* se) {
   GameStepState& st = stepState();
   if (!select) {
-    phase = 1;
+    phase = kFetch;
     return;
   }
   if (newlyPressed(st.key, KEY_UP)) {
@@ -83,7 +86,7 @@ void Game::choosing(Sound* se) {
     st.result = select->decide();
     if (se) se->play(1);
     select.reset();
-    phase = 1;
+    phase = kFetch;
   }
 }
 
@@ -106,7 +109,7 @@ void Game::branch() {
     return;
   }
   chart = static_cast<int>(linkTable[static_cast<size_t>(index)]);
-  phase = 0;
+  phase = kSeek;
 }
 
 void Game::voiceBank() {
@@ -122,7 +125,7 @@ void Game::voiceBank() {
   voice = std::make_unique<Sound>(1, st.pcmname, 0);
   st.voicenum = 0;
   playNextVoice();
-  phase = 1;
+  phase = kFetch;
 }
 
 void Game::playNextVoice() {
@@ -143,7 +146,7 @@ void Game::faceInstruction() {
   if (a != st.old_face) face_site = face_site ? 0 : 1;
   st.old_face = a;
   if (b == 0) {
-    phase = 23;
+    phase = kFaceLeaving;
     return;
   }
   face.reset();
@@ -154,7 +157,7 @@ void Game::faceInstruction() {
   theta = 240;
   eyes = 0;
   mouth = 0;
-  phase = 22;
+  phase = kFaceAppearing;
 }
 
 void Game::imageChange() {
@@ -173,7 +176,7 @@ void Game::imageChange() {
   scrX = scrY = 0;
   zoom = 0;
   apearmode = m;
-  phase = m != 0 ? m + 32 : 1;
+  phase = m != 0 ? m + kTransitionBase : kFetch;
 }
 
 // A message with no window shows one at full size, as a speaker name does.
@@ -187,7 +190,7 @@ void Game::typing() {
       return;
     }
     if (c == 0) {
-      phase = 21;
+      phase = kMessageWait;
       return;
     }
     if (c > 0x80 || c == 0x5C) {
@@ -212,36 +215,36 @@ void Game::typing() {
 
 void Game::endTransition() {
   oldPf.reset();
-  phase = 1;
+  phase = kFetch;
 }
 
 // Counters compare with <= and >= so that a transition entered with counters
 // left by another effect still ends.
 void Game::transition() {
   switch (phase) {
-    case 33:
+    case kRise:
       if (scrY <= 0) scrY = 240;
       scrY -= 4;
       if (scrY <= 0) endTransition();
       break;
-    case 34:
+    case kDrop:
       scrY += 4;
       if (scrY >= 240) endTransition();
       break;
-    case 35:
+    case kSlideRight:
       scrX += 5;
       if (scrX >= 320) endTransition();
       break;
-    case 36:
+    case kSlideLeft:
       if (scrX <= 0) scrX = 320;
       scrX -= 5;
       if (scrX <= 0) endTransition();
       break;
-    case 37:
+    case kZoomIn:
       if (zoom < 100) zoom = std::min(zoom + 6, 100);
       else endTransition();
       break;
-    case 38:
+    case kPanUp:
       if (fade < 64) {
         ++fade;
         scrY = 240;
@@ -250,7 +253,7 @@ void Game::transition() {
         if (--scrY <= 0) endTransition();
       }
       break;
-    case 39:
+    case kPanDown:
       if (fade < 64) {
         ++fade;
         scrY = 0;

@@ -2,8 +2,11 @@
 #include <cstdio>
 
 #include "game/Game.h"
+#include "game/ScenarioCode.h"
 #include "platform/Notice.h"
 #include "shell/Key.h"
+
+using namespace scenario;
 
 namespace {
 
@@ -17,7 +20,7 @@ void Game::resetStepState() { g_step = GameStepState{}; }
 
 int Game::main(Sound* se) {
   keyEdge(g_step.key);
-  if (phase == -1) return -1;
+  if (phase == kStopped) return -1;
   eof = false;
   step(se);
   if (face) animateFace();
@@ -27,98 +30,98 @@ int Game::main(Sound* se) {
 void Game::step(Sound* se) {
   int& wait = g_step.wait;
   switch (phase) {
-    case 0:
+    case kSeek:
       seekChart();
-      if (phase == 0) fetch();
+      if (phase == kSeek) fetch();
       return;
-    case 1:
+    case kFetch:
       fetch();
       return;
-    case 16:
+    case kFadeToBlack:
       if (fade > 0) --fade;
-      else phase = 1;
+      else phase = kFetch;
       return;
-    case 17:
+    case kFadeToNormal:
       if (fade < 64) ++fade;
-      else phase = 1;
+      else phase = kFetch;
       return;
-    case 18:
+    case kFadeToWhite:
       if (fade < 127) ++fade;
-      else phase = 1;
+      else phase = kFetch;
       return;
-    case 19:
+    case kFadeFromWhite:
       if (fade > 64) --fade;
-      else phase = 1;
+      else phase = kFetch;
       return;
-    case 20:
+    case kTimedWait:
       if (wait > 0) --wait;
-      else phase = 1;
+      else phase = kFetch;
       return;
-    case 21:
+    case kMessageWait:
       if (newlyPressed(g_step.key, KEY_DECIDE)) {
         if (se) se->play(1);
-        phase = 1;
+        phase = kFetch;
       }
       return;
-    case 22:
+    case kFaceAppearing:
       // Reached only through 0x8C in a sound script, which starts at size 8;
       // ">=" keeps any other entry from growing without end.
       if (size >= 128) {
         size = 128;
-        phase = 1;
+        phase = kFetch;
       } else {
         size += 10;
         theta -= 20;
       }
       return;
-    case 23:
+    case kFaceLeaving:
       size -= 10;
       theta += 20;
       if (size < 0) {
         size = 0;
         face.reset();
-        phase = 1;
+        phase = kFetch;
       }
       return;
-    case 24:
-      if (!text || text->open()) phase = 1;
+    case kWindowOpening:
+      if (!text || text->open()) phase = kFetch;
       return;
-    case 25:
+    case kWindowClosing:
       if (!text) {
-        phase = 1;
+        phase = kFetch;
       } else if (text->close()) {
         text.reset();
-        phase = 1;
+        phase = kFetch;
       }
       return;
-    case 32:
+    case kTyping:
       typing();
       return;
-    case 33: case 34: case 35: case 36: case 37: case 38: case 39: case 40:
+    case kRise: case kDrop: case kSlideRight: case kSlideLeft: case kZoomIn: case kPanUp: case kPanDown: case kSwap:
       transition();
       return;
-    case 41: {
+    case kFlashing: {
       const int t = wait++;
       if (t == 0 || t == 8) fade = 127;
       else if (t == 4 || t == 12) fade = 64;
-      else if (t >= 13) phase = 1;
+      else if (t >= 13) phase = kFetch;
       return;
     }
-    case 48:
-    case 49:
+    case kShaking:
+    case kShakingToo:
       ++wait;
       scrX = scrX == 0 ? 5 : -scrX;
       if (wait > 100) {
         scrX = 0;
         scroll = 0;
-        phase = 1;
+        phase = kFetch;
       }
       return;
-    case 50:
+    case kChoiceOpen:
       choosing(se);
       return;
     default:
-      if (phase >= 0x80 && phase <= 0x95 && phase != 0x82 && phase != 0x94) execute(se);
+      if (isInstruction(phase)) execute(se);
       else chartError(phase);
       return;
   }
@@ -160,13 +163,13 @@ void Game::readString(char* out, int cap) {
 
 // ---------------------------------------------------------------- control
 
-void Game::stop() { phase = -1; }
+void Game::stop() { phase = kStopped; }
 
 void Game::chartError(int value) {
   char mbox[256];
   std::snprintf(mbox, sizeof mbox, "CHART ERROR 0x%02X", static_cast<unsigned>(value));
   platform::showNotice("ERROR", mbox);
-  phase = -1;
+  phase = kStopped;
 }
 
 // A chart outside the table, or one whose table entry points outside the
@@ -196,77 +199,77 @@ void Game::fetch() {
 
 void Game::execute(Sound* se) {
   const int op = phase;
-  int next = 1;
+  int next = kFetch;
   switch (op) {
-    case 0x80:
+    case kSpeaker:
       speakerName();
       return;
-    case 0x81:
-      next = 32;
+    case kMessage:
+      next = kTyping;
       break;
-    case 0x83:
+    case kBranch:
       branch();
       return;
-    case 0x84:
+    case kChoice:
       choice(se);
       return;
-    case 0x85:
+    case kWindowOpen:
       text = std::make_unique<Text>();
-      next = 24;
+      next = kWindowOpening;
       break;
-    case 0x86:
-      next = 25;
+    case kWindowClose:
+      next = kWindowClosing;
       break;
-    case 0x87:
+    case kVoiceBank:
       voiceBank();
       return;
-    case 0x88:
-    case 0x95:
-      for (int i = 0; op == 0x95 && i < 5; ++i) readByte();
+    case kVoiceNext:
+    case kVoiceNext5:
+      for (int i = 0; op == kVoiceNext5 && i < 5; ++i) readByte();
       if (eof) break;
       playNextVoice();
       break;
-    case 0x8A:
-    case 0x92:
+    case kNop8A:
+    case kNop92:
       readByte();
       break;
-    case 0x89:
-    case 0x8B:
+    case kNop89:
+    case kNop8B:
       break;
-    case 0x8C:
+    case kFace:
       faceInstruction();
       return;
-    case 0x8D:
+    case kImage:
       imageChange();
       return;
-    case 0x8E:
+    case kImageRemove:
       pf.reset();
       break;
-    case 0x8F: {
+    case kShake: {
       const int s = readByte();
       if (eof) break;
       g_step.wait = 0;
       scroll = 1;
       scrX = scrY = 0;
-      next = s + 48;
+      next = s + kShaking;
       break;
     }
-    case 0x90:
-      next = readByte() + 16;
+    case kFade:
+      next = readByte() + kFadeToBlack;
       break;
-    case 0x91:
-      next = readByte() + 41;
+    case kFlash:
+      next = readByte() + kFlashing;
       if (!eof) g_step.wait = 0;
       break;
-    case 0x93: {
+    case kWait: {
       const int t = readByte();
       if (!eof) g_step.wait = t;
-      next = 20;
+      next = kTimedWait;
       break;
     }
     default:
       chartError(op);
       return;
   }
-  phase = eof ? -1 : next;
+  phase = eof ? kStopped : next;
 }

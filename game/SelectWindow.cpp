@@ -67,6 +67,13 @@ int SelectWindow::down() {
 
 int SelectWindow::decide() { return max > 0 ? select : 0; }
 
+int SelectWindow::rowAt(int x, int y) const {
+  const int sx = 160 - width, ex = 160 + width;
+  if (max <= 0 || x < sx - 3 || x > ex + 2 || y < kBarTop || y >= kBarTop + kVisibleRows * kRowHeight) return -1;
+  const int row = dispPos + (y - kBarTop) / kRowHeight;
+  return row < max ? row : -1;
+}
+
 namespace {
 
 const unsigned char kFrame[3] = {0, 240, 240};  // blue, green, red
@@ -85,7 +92,7 @@ void SelectWindow::draw(ZegDevice* zeg) {
     r.solid(ex, ex + 1, kFrame);
     r.blend(sx, ex - 1, 64, 64, 240);
   }
-  const int y1 = 16 * pos + 3, y2 = y1 + 15;
+  const int y1 = 16 * pos + 3, y2 = y1 + 15;  // kBarTop is 134 + 3
   int grad = 0, d = 8;
   for (int y = 0; y < 52; ++y) {
     const ScreenRow r(zeg, 134 + y);

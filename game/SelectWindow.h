@@ -19,6 +19,12 @@ class SelectWindow : public Font {
   int up();
   int down();
   int decide();
+  // The item whose cursor bar would lie under frame point (x, y), or -1.
+  int rowAt(int x, int y) const;
+
+  static constexpr int kVisibleRows = 3;
+  static constexpr int kRowHeight = 16;
+  static constexpr int kBarTop = 137;  // top of the cursor bar on the first visible row
 
  private:
   char buffers[6][50] = {};

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <memory>
 
+#include "game/ScenarioCode.h"
 #include "scenes/LmPlayer.h"
 #include "scenes/Opening.h"
+#include "scenes/Scene.h"
 #include "scenes/Select.h"
 #include "scenes/Title.h"
 #include "shell/FileUtils.h"
@@ -13,10 +15,9 @@
 
 namespace save {
 
-namespace {
+using namespace scenario;
 
-constexpr int kMessageWait = 21;
-constexpr int kChoiceOpen = 50;
+namespace {
 
 bool inRange(long v, long lo, long hi) { return v >= lo && v <= hi; }
 
@@ -32,7 +33,7 @@ bool plainText(const std::string& s, size_t cap) { return s.size() < cap && s.fi
 
 bool atWaitingMoment(const LmPlayer& player) {
   const Game* g = player.game.get();
-  if (player.phase != 4 || !g || g->oldPf) return false;
+  if (player.phase != kSceneGame || !g || g->oldPf) return false;
   return g->phase == kMessageWait || (g->phase == kChoiceOpen && g->select);
 }
 
@@ -126,7 +127,7 @@ bool plausible(const StorySnapshot& s, std::string& why) {
 bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why) {
   if (!plausible(s, why)) return false;
   auto g = std::make_unique<Game>();
-  if (g->phase == -1 || !g->fp) {
+  if (g->phase == kStopped || !g->fp) {
     why = "the story's data files cannot be read";
     return false;
   }
@@ -192,7 +193,7 @@ bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why) {
   player.title.reset();
   player.select.reset();
   player.game = std::move(g);
-  player.phase = 4;
+  player.phase = kSceneGame;
   Game::stepState() = st;
   return true;
 }

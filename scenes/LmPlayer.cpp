@@ -4,6 +4,7 @@
 
 #include "game/Game.h"
 #include "scenes/Opening.h"
+#include "scenes/Scene.h"
 #include "scenes/Select.h"
 #include "scenes/Title.h"
 #include "shell/FileUtils.h"
@@ -14,7 +15,7 @@ LmPlayer::LmPlayer() {
   iniString("SYSPCM", "SYS01.PCM", sename, sizeof sename);
   // The first data file opened: it also fills the directory table.
   se = std::make_unique<Sound>(0, sename, 1);
-  if (iniInt("SKIP", 0) != 0) phase = 4;
+  if (iniInt("SKIP", 0) != 0) phase = kSceneGame;
 }
 
 LmPlayer::~LmPlayer() {
@@ -35,33 +36,33 @@ void LmPlayer::resetSceneStatics() {
 // A scene that cannot be allocated is tried again on the next step.
 int LmPlayer::main() {
   switch (phase) {
-    case 0:
-      phase = 1;
+    case kSceneStart:
+      phase = kSceneOpening;
       break;
-    case 1:
+    case kSceneOpening:
       if (!opening) opening.reset(new (std::nothrow) Opening());
       if (opening && opening->main()) {
         opening.reset();
-        phase = 2;
+        phase = kSceneTitle;
       }
       break;
-    case 2: {
+    case kSceneTitle: {
       if (!title) title.reset(new (std::nothrow) Title());
       const int r = title ? title->main(se.get()) : 0;
       if (r) {
         title.reset();
-        phase = (r == 1) ? 3 : 1;
+        phase = (r == 1) ? kSceneSelect : kSceneOpening;
       }
       break;
     }
-    case 3:
+    case kSceneSelect:
       if (!select) select.reset(new (std::nothrow) Select());
       if (select && select->main(se.get())) {
         select.reset();
-        phase = 4;
+        phase = kSceneGame;
       }
       break;
-    case 4:
+    case kSceneGame:
       if (!game) game.reset(new (std::nothrow) Game());
       if (game) game->main(se.get());
       break;
@@ -73,16 +74,16 @@ int LmPlayer::main() {
 
 void LmPlayer::draw(ZegDevice* zeg) {
   switch (phase) {
-    case 1:
+    case kSceneOpening:
       if (opening) opening->draw(zeg);
       break;
-    case 2:
+    case kSceneTitle:
       if (title) title->draw(zeg);
       break;
-    case 3:
+    case kSceneSelect:
       if (select) select->draw(zeg);
       break;
-    case 4:
+    case kSceneGame:
       if (game) game->draw(zeg);
       break;
     default:

@@ -26,7 +26,7 @@ class LmPlayer {
   // Draws the current scene; nothing in phase 0 or between two scenes.
   void draw(ZegDevice* zeg);
 
-  int phase = 0;  // 0 start, 1 opening, 2 title, 3 select, 4 game
+  int phase = 0;  // a Scene (scenes/Scene.h)
   std::unique_ptr<Opening> opening;
   std::unique_ptr<Title> title;
   std::unique_ptr<Select> select;

@@ -5,8 +5,10 @@
 #include <ctime>
 
 #include "game/Game.h"
+#include "game/ScenarioCode.h"
 #include "graphics/graphicDevice.h"
 #include "scenes/LmPlayer.h"
+#include "scenes/Scene.h"
 #include "scenes/SystemSound.h"
 #include "shell/Key.h"
 #include "sound/MixControl.h"
@@ -15,11 +17,10 @@
 
 namespace ui {
 
+using namespace scenario;
+
 namespace {
 
-constexpr int kMessageWait = 21;
-constexpr int kTyping = 32;
-constexpr int kChoiceOpen = 50;
 constexpr int kVoiceChannel = 8;
 
 MixLevels levelsOf(const settings::Settings& s) {
@@ -131,7 +132,7 @@ void PlayerLayer::persist() {
   if (wrote && env_.written) env_.written();
 }
 
-Game* PlayerLayer::game() const { return player_ && player_->phase == 4 ? player_->game.get() : nullptr; }
+Game* PlayerLayer::game() const { return player_ && player_->phase == kSceneGame ? player_->game.get() : nullptr; }
 
 bool PlayerLayer::inStory() const { return game() != nullptr; }
 
@@ -397,11 +398,7 @@ void PlayerLayer::clickAt(int x, int y, bool decide) {
 int PlayerLayer::choiceRowAt(int x, int y) const {
   const Game* g = game();
   if (!g || g->phase != kChoiceOpen || !g->select) return -1;
-  const SelectWindow& w = *g->select;
-  const int sx = 160 - w.width, ex = 160 + w.width;
-  if (x < sx - 3 || x > ex + 2 || y < 137 || y > 137 + 3 * 16 - 1) return -1;
-  const int row = w.dispPos + (y - 137) / 16;
-  return row < w.max ? row : -1;
+  return g->select->rowAt(x, y);
 }
 
 // ---------------------------------------------------------------- commands

@@ -18,6 +18,7 @@
 #include "save/SaveStore.h"
 #include "save/StoryId.h"
 #include "scenes/LmPlayer.h"
+#include "scenes/Scene.h"
 #include "settings/Settings.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
@@ -58,7 +59,7 @@ void startAtChart(long chart) {
 bool dataChanged(FrameLoop& loop, long& chart) {
   if (!g_watch || loop.quitPosted() || !g_watch->poll(loop.steps())) return false;
   const LmPlayer* p = currentPlayer();
-  chart = p && p->phase == 4 && p->game ? p->game->chart : -1;
+  chart = p && p->phase == kSceneGame && p->game ? p->game->chart : -1;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/StopSignals.h"
 #include "platform/Presenter.h"
 #include "scenes/LmPlayer.h"
+#include "scenes/Scene.h"
 #include "shell/Key.h"
 
 namespace app {
@@ -14,11 +15,11 @@ namespace {
 
 const char* sceneName(int phase) {
   switch (phase) {
-    case 0: return "start";
-    case 1: return "opening";
-    case 2: return "title";
-    case 3: return "select";
-    case 4: return "game";
+    case kSceneStart: return "start";
+    case kSceneOpening: return "opening";
+    case kSceneTitle: return "title";
+    case kSceneSelect: return "select";
+    case kSceneGame: return "game";
     default: return "none";
   }
 }
@@ -29,7 +30,7 @@ LmPlayer* playerOf(FrameLoop& loop) { return loop.machine() ? loop.machine()->pl
 
 std::string traceLine(long step, int scene, const LmPlayer& player) {
   std::string line = std::to_string(step) + " " + sceneName(scene);
-  if (scene == 4 && player.game) {
+  if (scene == kSceneGame && player.game) {
     line += " phase " + std::to_string(player.game->phase) + " chart " + std::to_string(player.game->chart);
   }
   return line;

@@ -73,10 +73,6 @@ bool isNameChar(uint8_t c) {
          c == '-';
 }
 
-bool isInstruction(uint8_t op) {
-  return fixedOperands(op) >= 0 || op == kSpeaker || op == kMessage || op == kChoice;
-}
-
 bool decodeInstr(const uint8_t* data, size_t pos, size_t end, Instr& out) {
   out = Instr{};
   if (pos >= end) return false;

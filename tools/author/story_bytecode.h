@@ -7,32 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "game/ScenarioCode.h"
 #include "tools/author/story_text.h"
 
 namespace story {
 
-enum Op : uint8_t {
-  kSpeaker = 0x80,
-  kMessage = 0x81,
-  kBranch = 0x83,
-  kChoice = 0x84,
-  kWindowOpen = 0x85,
-  kWindowClose = 0x86,
-  kVoiceBank = 0x87,
-  kVoiceNext = 0x88,
-  kNop89 = 0x89,
-  kNop8A = 0x8A,
-  kNop8B = 0x8B,
-  kFace = 0x8C,
-  kImage = 0x8D,
-  kImageRemove = 0x8E,
-  kShake = 0x8F,
-  kFade = 0x90,
-  kFlash = 0x91,
-  kNop92 = 0x92,
-  kWait = 0x93,
-  kVoiceNext5 = 0x95,
-};
+// The instruction bytes and phases, as the interpreter names them.
+using namespace scenario;
 
 constexpr int kInlineSpeaker = 255;
 constexpr size_t kNameMax = 49;         // default names: 50-byte buffers
@@ -53,9 +34,6 @@ struct Instr {
   std::vector<Bytes> strings;
   size_t size = 0;  // encoded length in bytes
 };
-
-// True for the bytes 0x80..0x95 that start an instruction (not 0x82, 0x94).
-bool isInstruction(uint8_t op);
 
 // Decodes the instruction at data[pos] (bytes up to `end` are available).
 // False for a byte that is not an instruction or one cut off by `end`.

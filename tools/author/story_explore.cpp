@@ -67,11 +67,11 @@ class Explorer {
 
   // Whether the next step would stop the story with a chart error; records it.
   bool errorAhead(const Game& g, ExploreRoute& r) {
-    if (g.phase == 0 && data_.chartOffset(g.chart) < 0) {
+    if (g.phase == kSeek && data_.chartOffset(g.chart) < 0) {
       chartError(r, g.chart, -1, g.chart);
       return true;
     }
-    if (g.phase == 0x83 && g.fetchedAt >= 0 && static_cast<size_t>(g.fetchedAt) + 1 < data_.event.size()) {
+    if (g.phase == kBranch && g.fetchedAt >= 0 && static_cast<size_t>(g.fetchedAt) + 1 < data_.event.size()) {
       int operand = data_.event[static_cast<size_t>(g.fetchedAt) + 1];
       int col = operand == 0 ? 0 : Game::stepState().result;
       if (data_.successor(g.chart, col) < 0) {
@@ -79,7 +79,7 @@ class Explorer {
         return true;
       }
     }
-    if (g.phase != -1 && !playable(g.phase)) {
+    if (g.phase != kStopped && !playable(g.phase)) {
       chartError(r, g.chart, g.fetchedAt, g.phase);
       return true;
     }
@@ -104,7 +104,7 @@ class Explorer {
         r.steps = step - 1;
         break;
       }
-      if (game.phase == 0) {
+      if (game.phase == kSeek) {
         reached_.insert(game.chart);
         if (!entered.insert({game.chart, Game::stepState().result}).second) {
           r.end = "loop";
@@ -116,7 +116,7 @@ class Explorer {
         r.steps = step - 1;
         break;
       }
-      if (game.phase == 50 && game.select && !choosing) {
+      if (game.phase == kChoiceOpen && game.select && !choosing) {
         choosing = true;
         size_t k = r.choices.size();
         int items = game.select->max;
@@ -132,14 +132,14 @@ class Explorer {
         }
         r.choices.push_back(target);
       }
-      if (game.phase != 50) choosing = false;
+      if (game.phase != kChoiceOpen) choosing = false;
       // Keys: each press is followed by a step with every key up.
       if (held) {
         keyAction(held, 0);
         held = 0;
-      } else if (game.phase == 21) {
+      } else if (game.phase == kMessageWait) {
         held = VK_RETURN;
-      } else if (game.phase == 50 && game.select) {
+      } else if (game.phase == kChoiceOpen && game.select) {
         held = game.select->select < target ? VK_DOWN : VK_RETURN;
       }
       if (held) keyAction(held, 1);
@@ -149,7 +149,7 @@ class Explorer {
         r.steps = step;
         break;
       }
-      if (game.phase == -1) {
+      if (game.phase == kStopped) {
         r.end = "ending";
         r.steps = step;
         endings_.insert(game.chart);

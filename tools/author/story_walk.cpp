@@ -7,10 +7,7 @@ namespace story {
 bool isChartErrorByte(uint8_t b) {
   // Bytes below 0x80 that are interpreter states enter that state; the rest
   // and the two gaps among the instructions are chart errors.
-  static const std::set<int> states = {0, 1, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 32, 33, 34, 35,
-                                       36, 37, 38, 39, 40, 41, 48, 49, 50};
-  if (b >= 0x80) return !isInstruction(b);
-  return states.count(b) == 0;
+  return b >= 0x80 ? !isInstruction(b) : !scenario::isStatePhase(b);
 }
 
 ChartPath decodePath(const Bytes& event, size_t offset) {
