@@ -2,8 +2,10 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
+# A build without the tests' targets (make run, make web).
+CONFIGURE_PLAY = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLM_BUILD_TESTS=OFF -DLM_BUILD_BENCH=OFF >/dev/null
 
-.PHONY: all deps configure build run test deb web clean
+.PHONY: all deps configure build player run test deb web clean
 
 all: build
 
@@ -16,13 +18,16 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-# Only what playing needs: the player, lmtool and the demo data, without the
-# tests' packages and targets (`make test` adds them to the same build).
-run:
-	@scripts/install-deps --run
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLM_BUILD_TESTS=OFF -DLM_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(BUILD) -j$(JOBS) --target lmplayer lmtool demo_data
+# Only what playing and installing need: the player, lmtool, the demo data and
+# the icons, without the tests' packages and targets (`make test` adds them to
+# the same build). `cmake --install` works on the tree this leaves.
+run: player
 	@scripts/run-demo $(BUILD)
+
+player:
+	@scripts/install-deps --run
+	@$(CONFIGURE_PLAY)
+	@cmake --build $(BUILD) -j$(JOBS) --target lmplayer lmtool demo_data lmplayer_icons
 
 test: deps
 	@scripts/test-all
@@ -32,9 +37,12 @@ deb: build
 	@cmake --build $(BUILD) --target package
 
 # The web page, build-web/ (serve it with any static server, e.g.
-# `python3 -m http.server` inside it); the demo comes from $(BUILD).
-web: build
-	@scripts/install-deps --web
+# `python3 -m http.server` inside it); the demo and icon come from $(BUILD),
+# made by lmtool there (no tests, no test packages).
+web:
+	@scripts/install-deps --run --web
+	@$(CONFIGURE_PLAY)
+	@cmake --build $(BUILD) -j$(JOBS) --target demo_data
 	@scripts/build-web $(BUILD)
 
 clean:
