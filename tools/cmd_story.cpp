@@ -29,9 +29,15 @@ bool readScript(const std::string& path, std::string& text) {
   return true;
 }
 
+// How findings decide the exit status.
+struct Gate {
+  bool strict = false;       // a warning fails too
+  bool allowErrors = false;  // errors are printed but do not fail (story build)
+};
+
 // Prints the findings on `out`; returns the exit status (0 clean, 1 errors,
 // or warnings under --strict). `skip` holds lines already printed.
-int report(const story::CheckReport& r, const story::StoryFiles* source, bool strict, FILE* out,
+int report(const story::CheckReport& r, const story::StoryFiles* source, Gate gate, FILE* out,
            const std::set<std::string>& skip = {}) {
   int errors = 0, warnings = 0;
   for (const story::Finding& f : r.findings) {
@@ -41,10 +47,11 @@ int report(const story::CheckReport& r, const story::StoryFiles* source, bool st
     (f.error ? errors : warnings)++;
   }
   std::fprintf(out, "%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
-  return errors > 0 || (strict && warnings > 0) ? 1 : 0;
+  if (gate.strict && errors + warnings > 0) return 1;
+  return errors > 0 && !gate.allowErrors ? 1 : 0;
 }
 
-int build(const std::string& script, const std::string& outDir, bool strict) {
+int build(const std::string& script, const std::string& outDir, Gate gate) {
   std::string text;
   if (!readScript(script, text)) return lmtool::fail("cannot read " + script);
   story::StoryFiles files;
@@ -56,21 +63,20 @@ int build(const std::string& script, const std::string& outDir, bool strict) {
     return 1;
   }
   if (!story::writeStoryFiles(files, outDir, &error)) return lmtool::fail(error);
-  // The same checks as 'story check', as warnings unless --strict; a wide
-  // line the compiler already warned about is not repeated.
+  // The same checks as 'story check', with the same severities; a wide line
+  // the compiler already warned about is not repeated.
   story::CheckReport r = story::checkStory(outDir);
   std::set<std::string> said;
-  for (story::Finding& f : r.findings) {
+  for (const story::Finding& f : r.findings) {
     std::string first = story::formatFinding(f, &files);
     first = first.substr(0, first.find('\n'));
     std::string prefix = first.substr(0, first.find(": ") + 2);
     if (f.kind == "wide-line")
       for (const auto& w : files.warnings)
         if (w.rfind(prefix, 0) == 0) said.insert(first);
-    if (!strict) f.error = false;
   }
   if (r.findings.size() == said.size()) return 0;
-  return report(r, &files, strict, stderr, said);
+  return report(r, &files, gate, stderr, said);
 }
 
 // Compiles `script` for its line and chart names; false after printing why.
@@ -101,7 +107,7 @@ int check(const std::string& dir, const std::string& script, bool strict) {
                  dir.c_str());
     source = nullptr;
   }
-  return report(r, source, strict, stdout);
+  return report(r, source, Gate{strict, false}, stdout);
 }
 
 // Exit 0 when every chart was reached without a chart error or a missing file.
@@ -123,7 +129,7 @@ int explore(const std::string& dir, const std::string& json, long maxRoutes, lon
 }
 
 const char* kUsage =
-    "usage: lmtool story build SCRIPT OUTDIR [--strict]\n"
+    "usage: lmtool story build SCRIPT OUTDIR [--strict | --allow-errors]\n"
     "       lmtool story dump DATADIR [-o SCRIPT]\n"
     "       lmtool story check DATADIR [--script SCRIPT] [--strict]\n"
     "       lmtool story graph DATADIR -o FILE.dot|FILE.svg [--script SCRIPT]\n"
@@ -170,12 +176,13 @@ int run(int argc, char** argv) {
   CLI::App cli{"lmtool story"};
   cli.require_subcommand(1);
   std::string script, outDir, dir, out, json;
-  bool strict = false;
+  bool strict = false, allowErrors = false;
   long maxRoutes = 0, maxSteps = 0;
   CLI::App* b = cli.add_subcommand("build");
   b->add_option("SCRIPT", script)->required();
   b->add_option("OUTDIR", outDir)->required();
-  b->add_flag("--strict", strict);
+  CLI::Option* bStrict = b->add_flag("--strict", strict);
+  b->add_flag("--allow-errors", allowErrors)->excludes(bStrict);
   CLI::App* d = cli.add_subcommand("dump");
   d->add_option("DATADIR", dir)->required();
   d->add_option("-o", out);
@@ -200,7 +207,7 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "lmtool story: %s\n", err.what());
     return usage();
   }
-  if (*b) return build(script, outDir, strict);
+  if (*b) return build(script, outDir, Gate{strict, allowErrors});
   if (*d) return dump(dir.c_str(), out.empty() ? nullptr : out.c_str());
   if (*c) return check(dir, script, strict);
   if (*g) return graph(dir, out, script);
@@ -212,7 +219,8 @@ int run(int argc, char** argv) {
 
 LMTOOL_COMMAND(story, "story",
                "  story build SCRIPT OUTDIR   compile a story script into EVENT.BIN, ASTARTUP.BIN, kirune.ini,\n"
-               "                              then check the story (--strict: a warning fails the build)\n"
+               "                              then check the story: an error fails the build (--strict: a\n"
+               "                              warning too; --allow-errors: the files are kept, exit 0)\n"
                "  story dump DATADIR [-o F]   print the story in DATADIR (kirune.ini and its files) as a script\n"
                "  story check DATADIR         report missing or damaged files, blank glyphs, hidden text,\n"
                "                              unreached charts and broken links (--script S: name its lines;\n"

@@ -2,6 +2,8 @@
 // 1 problems, 2 bad usage), build's warnings and --strict.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <nlohmann/json.hpp>
 
 #include "PlayerRun.h"
@@ -9,6 +11,8 @@
 
 namespace lmtest {
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string lmtool() { return binaryDir() + "/tools/lmtool"; }
 
@@ -54,20 +58,56 @@ TEST_F(LmtoolStory, WarningsFailOnlyWhenStrict) {
   r = story("build story.txt . --strict");
   EXPECT_EQ(r.code, 1);
 
-  // A build's errors stay warnings unless --strict; a wide line the compiler
-  // already named is not said twice.
+  // A missing file is an error in a build as in a check: the build fails
+  // unless --allow-errors; a wide line the compiler already named is not said twice.
   std::remove("ev/E001.PF1");
   writeText("story.txt", withLine(kMiniScript, 21, "text \"\\c" + std::string(40, 'x') + "\""));
   r = story("build story.txt .");
-  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.code, 1) << r.err;
   std::vector<std::string> err = lines(r.err);
   ASSERT_EQ(err.size(), 4u) << r.err;
   EXPECT_EQ(err[0].rfind("story.txt:21: warning: a message line is 40 bytes wide", 0), 0u) << err[0];
-  EXPECT_EQ(err[1].rfind("story.txt:8: warning: the picture E001.PF1", 0), 0u) << err[1];
-  EXPECT_EQ(err[3], "0 errors, 1 warning");
+  EXPECT_EQ(err[1].rfind("story.txt:8: error: the picture E001.PF1", 0), 0u) << err[1];
+  EXPECT_EQ(err[3], "1 error, 0 warnings");
+  EXPECT_EQ(story("check .").code, 1);
+  r = story("build story.txt . --allow-errors");
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(lines(r.err), err);
+  EXPECT_TRUE(fileExists("EVENT.BIN"));
   r = story("build story.txt . --strict");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("story.txt:8: error: the picture E001.PF1"), std::string::npos) << r.err;
+  EXPECT_EQ(story("build story.txt . --strict --allow-errors").code, 2);
+}
+
+// The commands a check suggests work as printed from the folder it ran in,
+// the data folder named as the author named it (here with a space).
+TEST_F(LmtoolStory, SuggestedCommandsWorkFromTheCurrentFolder) {
+  makeDirs("my story");
+  fs::current_path("my story");
+  writeMiniStory();
+  std::remove("FONT.FON");
+  std::remove("ev/E001.PF1");
+  fs::current_path(dir.path());
+  ASSERT_EQ(story("check 'my story'").code, 1);
+  ASSERT_EQ(runProgram(lmtool(), "pf1 decode 'my story/LOGO01.PF1' PICTURE.png", dir.path()).code, 0);
+
+  PlayerResult r = story("check 'my story'");
+  std::vector<std::string> hints;
+  for (const std::string& l : lines(r.out)) {
+    size_t at = l.find("'lmtool ");
+    if (at != std::string::npos) hints.push_back(l.substr(at + 8, l.rfind('\'') - at - 8));
+  }
+  ASSERT_EQ(hints.size(), 2u) << r.out;
+  EXPECT_EQ(hints[0], "font build \"my story/FONT.FON\"") << r.out;
+  EXPECT_EQ(hints[1], "pf1 encode \"my story/ev/E001.PF1\" PICTURE.png") << r.out;
+  for (const std::string& h : hints) {
+    PlayerResult made = runProgram(lmtool(), h, dir.path());
+    EXPECT_EQ(made.code, 0) << h << ": " << made.err;
+  }
+  r = story("check 'my story'");
+  EXPECT_EQ(r.code, 0) << r.out;
+  EXPECT_FALSE(fileExists("FONT.FON")) << "made in the data folder, not here";
 }
 
 TEST_F(LmtoolStory, GraphWritesDotOrSvg) {
@@ -95,7 +135,7 @@ TEST_F(LmtoolStory, ExploreExitsOneOnAnyProblemAndWritesJson) {
   std::remove("ev/E002.PF1");
   r = story("explore .");
   EXPECT_EQ(r.code, 1) << r.out;
-  EXPECT_NE(r.out.find("missing files:\n  ev\\E002.PF1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("missing files:\n  ev/E002.PF1\n"), std::string::npos) << r.out;
   EXPECT_EQ(story("explore . --max-routes 0").code, 2);
   EXPECT_EQ(story("explore nowhere").code, 1);
 }

@@ -40,7 +40,7 @@ TEST_F(StoryCheck, MissingAndDamagedPicturesNameTheirLine) {
   story::StoryFiles files = writeMiniStory();
   std::remove("ev/E001.PF1");
   std::string f = only(files, true, "missing-file");
-  EXPECT_EQ(f.rfind("story.txt:8: error: the picture E001.PF1 in 'ev\\' (EVDIR) is missing", 0), 0u) << f;
+  EXPECT_EQ(f.rfind("story.txt:8: error: the picture E001.PF1 in 'ev/' (EVDIR) is missing", 0), 0u) << f;
   EXPECT_NE(f.find("lmtool pf1 encode ev/E001.PF1"), std::string::npos) << f;
 
   Bytes pic = solidPicture(320, 240);
@@ -77,7 +77,7 @@ TEST_F(StoryCheck, FacesNeedSevenLayers) {
   EXPECT_EQ(f.rfind("story.txt:10: error: the face FACE0100.PF1 has 6 layers", 0), 0u) << f;
   std::remove("face/FACE0100.PF1");
   f = only(files, true, "missing-file");
-  EXPECT_EQ(f.rfind("story.txt:10: error: the face FACE0100.PF1 in 'face\\' (FACEDIR) is missing", 0), 0u) << f;
+  EXPECT_EQ(f.rfind("story.txt:10: error: the face FACE0100.PF1 in 'face/' (FACEDIR) is missing", 0), 0u) << f;
 }
 
 TEST_F(StoryCheck, VoiceBanksAndTheirClips) {
@@ -91,7 +91,7 @@ TEST_F(StoryCheck, VoiceBanksAndTheirClips) {
   EXPECT_EQ(f.rfind("story.txt:11: error: the voice bank KI001.PCM does not parse", 0), 0u) << f;
   std::remove("voice/KI001.PCM");
   f = only(files, true, "missing-file");
-  EXPECT_EQ(f.rfind("story.txt:11: error: the voice bank KI001.PCM in '.\\' (SYSDIR) or 'voice\\' (PCMDIR) is missing", 0), 0u)
+  EXPECT_EQ(f.rfind("story.txt:11: error: the voice bank KI001.PCM in the data directory (SYSDIR) or 'voice/' (PCMDIR) is missing", 0), 0u)
       << f;
 }
 

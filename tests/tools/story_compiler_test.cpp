@@ -300,6 +300,19 @@ TEST(StoryCompiler, RefusesTextThePlayerCannotShow) {
   EXPECT_NE(e.find("not valid UTF-8"), std::string::npos) << e;
 }
 
+// One pass names every character of a line that has no Shift-JIS form, each
+// once; a choice's answers are all looked at.
+TEST(StoryCompiler, NamesEveryUnconvertibleCharacterOfALine) {
+  std::string e = compileError("chart a\n  text \"😀 and 🎉, again 😀, ｱ\"\n");
+  EXPECT_NE(e.find("script.txt:2: message: cannot convert '😀' (U+1F600), '🎉' (U+1F389) to Shift-JIS; "
+                   "half-width katakana 'ｱ' (U+FF71) is not shown"),
+            std::string::npos)
+      << e;
+  e = compileError("chart a\n  choice \"ok\" \"🎉\" \"😀\"\n");
+  EXPECT_NE(e.find("script.txt:2: choice answer: cannot convert '🎉' (U+1F389) to Shift-JIS"), std::string::npos) << e;
+  EXPECT_NE(e.find("script.txt:2: choice answer: cannot convert '😀' (U+1F600) to Shift-JIS"), std::string::npos) << e;
+}
+
 TEST(StoryCompiler, DirectoriesEndWithABackslash) {
   StoryFiles f = compileOk("rootdir data\npcmdir \"a/b\"\nfacedir \"f\\\\\"\nevdir .\n");
   EXPECT_NE(f.ini.find("ROOTDIR=data\\\r\n"), std::string::npos);

@@ -58,7 +58,7 @@ TEST_F(StoryExplore, EveryPathOfAKnownGraph) {
   EXPECT_EQ(e.chartErrors[0].byte, 0x82);
   ASSERT_GE(e.chartErrors[0].offset, 0);
   EXPECT_EQ(files.event.at(static_cast<size_t>(e.chartErrors[0].offset)), 0x82);
-  EXPECT_EQ(e.missingFiles, (std::vector<std::string>{"ev\\E009.PF1"}));
+  EXPECT_EQ(e.missingFiles, (std::vector<std::string>{"ev/E009.PF1"}));
 
   ASSERT_EQ(e.routes.size(), 3u);
   EXPECT_EQ(e.routes[0].choices, (std::vector<int>{0})) << "back in chart one with the same answer: a loop";
@@ -86,7 +86,7 @@ TEST_F(StoryExplore, JsonHoldsTheFieldsToolsRead) {
   EXPECT_EQ(j["chart_errors"][0]["chart"], 3);
   EXPECT_EQ(j["chart_errors"][0]["byte"], 0x82);
   EXPECT_EQ(j["chart_errors"][0]["offset"], e.chartErrors[0].offset);
-  EXPECT_EQ(j["missing_files"][0], "ev\\E009.PF1");
+  EXPECT_EQ(j["missing_files"][0], "ev/E009.PF1");
   ASSERT_EQ(j["routes"].size(), 3u);
   EXPECT_EQ(j["routes"][1]["choices"], nlohmann::json::parse("[1]"));
   EXPECT_EQ(j["routes"][1]["end"], "chart-error");

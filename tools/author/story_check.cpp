@@ -86,7 +86,7 @@ struct Scene {
 
 class Checker {
  public:
-  explicit Checker(CheckReport& r) : r_(r) {}
+  Checker(CheckReport& r, const std::string& userDir) : r_(r), userDir_(userDir) {}
 
   void run() {
     data_ = readStoryData();
@@ -118,10 +118,18 @@ class Checker {
   }
 
   // ---------------------------------------------------------------- files
+  std::string folder(int type) const {
+    std::string dir = hostPath(data_.dirs[type], "");
+    return dir.empty() ? "the data directory" : "'" + dir + "'";
+  }
+
   std::string where(int type, const std::string& name) const {
-    std::string dir = data_.dirs[type];
-    return name + " in " + (dir == ".\\" ? std::string("the data directory") : "'" + dir + "'") + " (" +
-           kDirKeyNames[type] + ")";
+    return name + " in " + folder(type) + " (" + kDirKeyNames[type] + ")";
+  }
+
+  // A data file as a path from the current folder, for a command to copy.
+  std::string here(int type, const std::string& name) const {
+    return pathFromHere(userDir_, hostPath(data_.dirs[type], name));
   }
 
   bool readFile(int type, const std::string& name, std::vector<unsigned char>& out) {
@@ -181,17 +189,17 @@ class Checker {
 
   std::string bankWhere(const std::string& name) const {
     if (data_.dirs[0] == data_.dirs[1]) return where(0, name);
-    return name + " in '" + data_.dirs[0] + "' (SYSDIR) or '" + data_.dirs[1] + "' (PCMDIR)";
+    return name + " in " + folder(0) + " (SYSDIR) or " + folder(1) + " (PCMDIR)";
   }
 
   void checkScenarioFiles() {
     if (!data_.eventFound)
       add(true, "missing-file", -1, -1, "EVENT.BIN", "EVENT.BIN is missing: " + where(2, "EVENT.BIN"),
-          "build the story with 'lmtool story build SCRIPT DIR'");
+          "build the story with 'lmtool story build SCRIPT " + pathFromHere(userDir_, "") + "'");
     if (!data_.startupFound)
       add(true, "missing-file", -1, -1, "ASTARTUP.BIN",
           "ASTARTUP.BIN is missing (" + where(2, "ASTARTUP.BIN") + "): the story does not start",
-          "build the story with 'lmtool story build SCRIPT DIR'");
+          "build the story with 'lmtool story build SCRIPT " + pathFromHere(userDir_, "") + "'");
   }
 
   void checkPicture(long chart, long offset, int type, const std::string& name, int w, int h,
@@ -200,7 +208,7 @@ class Checker {
     std::string file = offset < 0 ? name : "";
     if (!info.found) {
       add(true, "missing-file", chart, offset, file, use + " " + where(type, name) + " is missing",
-          "make it with 'lmtool pf1 encode " + hostPath(data_.dirs[type], name) + " PICTURE.png'");
+          "make it with 'lmtool pf1 encode " + here(type, name) + " PICTURE.png'");
     } else if (!info.problem.empty()) {
       add(true, "bad-file", chart, offset, file, use + " " + name + " " + info.problem,
           "encode it again with 'lmtool pf1 encode'");
@@ -221,7 +229,7 @@ class Checker {
     const FileInfo& info = bank(data_.syspcm);
     if (!info.found) {
       add(true, "missing-file", -1, -1, data_.syspcm, "the system sound bank " + bankWhere(data_.syspcm) + " is missing",
-          "pack it with 'lmtool bank pack " + data_.syspcm + " --rate 11025 CLIP0.wav ... CLIP11.wav'");
+          "pack it with 'lmtool bank pack " + here(0, data_.syspcm) + " --rate 11025 CLIP0.wav ... CLIP11.wav'");
     } else if (!info.problem.empty()) {
       add(true, "bad-file", -1, -1, data_.syspcm, "the system sound bank " + data_.syspcm + " " + info.problem,
           "pack it again with 'lmtool bank pack'");
@@ -242,11 +250,11 @@ class Checker {
     std::vector<unsigned char> bytes;
     if (!readFile(0, "FONT.FON", bytes)) {
       add(true, "missing-file", -1, -1, "FONT.FON", "the font " + where(0, "FONT.FON") + " is missing: no text shows",
-          "make it with 'lmtool font build " + hostPath(data_.dirs[0], "FONT.FON") + "'");
+          "make it with 'lmtool font build " + here(0, "FONT.FON") + "'");
       return;
     }
     if (bytes.size() < author::kFontFileBytes)
-      add(false, "bad-file", -1, -1, "FONT.FON",
+      add(true, "bad-file", -1, -1, "FONT.FON",
           "the font FONT.FON is " + std::to_string(bytes.size()) + " bytes, not " +
               std::to_string(author::kFontFileBytes) + ": the glyphs it lacks are blank",
           "make it again with 'lmtool font build'");
@@ -422,7 +430,7 @@ class Checker {
         const FileInfo& info = bank(s.bank);
         if (!info.found)
           add(true, "missing-file", chart, at, "", "the voice bank " + bankWhere(s.bank) + " is missing",
-              "pack it with 'lmtool bank pack " + hostPath(data_.dirs[1], s.bank) + " --rate FREQ CLIP0.wav ...'");
+              "pack it with 'lmtool bank pack " + here(1, s.bank) + " --rate FREQ CLIP0.wav ...'");
         else if (!info.problem.empty())
           add(true, "bad-file", chart, at, "", "the voice bank " + s.bank + " " + info.problem);
         playVoice(chart, at, s);
@@ -463,7 +471,7 @@ class Checker {
     const FileInfo& info = picture(4, name);
     if (!info.found) {
       add(true, "missing-file", chart, at, "", "the face " + where(4, name) + " is missing",
-          "make it from seven layers: 'lmtool pf1 encode " + hostPath(data_.dirs[4], name) +
+          "make it from seven layers: 'lmtool pf1 encode " + here(4, name) +
               " base.png mouth0.png mouth1.png mouth2.png eyes0.png eyes1.png eyes2.png'");
     } else if (!info.problem.empty()) {
       add(true, "bad-file", chart, at, "", "the face " + name + " " + info.problem);
@@ -601,6 +609,7 @@ class Checker {
   }
 
   CheckReport& r_;
+  std::string userDir_;  // the data folder as the user named it, for commands to copy
   StoryData data_;
   Walk walk_;
   std::map<std::string, FileInfo> files_;
@@ -625,7 +634,7 @@ CheckReport checkStory(const std::string& dir) {
     report.findings.push_back(f);
     return report;
   }
-  Checker(report).run();
+  Checker(report, dir).run();
   return report;
 }
 

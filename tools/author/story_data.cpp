@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -85,7 +88,31 @@ StoryData readStoryData() {
 }
 
 std::string hostPath(const std::string& dirPrefix, const std::string& name) {
-  return platform::toHostPath((dirPrefix + name).c_str());
+  std::string path = platform::toHostPath((dirPrefix + name).c_str());
+  while (path.compare(0, 2, "./") == 0) path.erase(0, 2);
+  return path;
+}
+
+std::string pathFromHere(const std::string& userDir, const std::string& dataRelative) {
+  std::string dir = userDir;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::string path;
+  if (dataRelative.empty() || dataRelative == ".")
+    path = dir.empty() ? "." : dir;
+  else if (dir.empty() || dir == ".")
+    path = dataRelative;
+  else
+    path = dir == "/" ? "/" + dataRelative : dir + "/" + dataRelative;
+  bool plain = std::all_of(path.begin(), path.end(), [](unsigned char c) {
+    return std::isalnum(c) || std::strchr("._/-+,", c) != nullptr;
+  });
+  if (plain) return path;
+  std::string quoted = "\"";
+  for (char c : path) {
+    if (c == '"' || c == '\\' || c == '$' || c == '`') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
 }
 
 std::string toUtf8(const Bytes& sjis) {

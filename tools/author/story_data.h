@@ -52,8 +52,14 @@ struct StoryData {
 // Reads the story in the working directory (see InDataDir).
 StoryData readStoryData();
 
-// A Windows-style data path ("ev\E001.PF1") as the host spells it.
+// A Windows-style data path ("ev\E001.PF1") as the host spells it, with '/'
+// and without a leading "./" ("ev/E001.PF1").
 std::string hostPath(const std::string& dirPrefix, const std::string& name);
+
+// `dataRelative` (a host path inside the data folder) as a path from the
+// current folder, the data folder spelled as the user gave it; quoted for a
+// shell when it holds anything but letters, digits and "._/-+,".
+std::string pathFromHere(const std::string& userDir, const std::string& dataRelative);
 
 // Shift-JIS text as UTF-8 for messages; bytes that do not convert become "\xNN".
 std::string toUtf8(const Bytes& sjis);

@@ -227,7 +227,7 @@ bool exploreStory(const std::string& dir, const ExploreLimits& limits, Explorati
   }
   for (const auto& m : missing.missing()) {
     std::string dirs;
-    for (const auto& d : m.dirs) dirs += (dirs.empty() ? "" : " or ") + d + m.name;
+    for (const auto& d : m.dirs) dirs += (dirs.empty() ? "" : " or ") + hostPath(d, m.name);
     out.missingFiles.push_back(dirs);
   }
   return true;

@@ -370,10 +370,12 @@ class Parser {
       return;
     }
     Instr in = make(kChoice, {static_cast<uint8_t>(t.size() - 1)});
+    bool ok = true;  // every answer is looked at, so each fault of the line is named
     for (size_t i = 1; i < t.size(); ++i) {
       in.strings.emplace_back();
-      if (!str(t[i], in.strings.back(), "choice answer")) return;
+      ok = str(t[i], in.strings.back(), "choice answer") && ok;
     }
+    if (!ok) return;
     emit(in);
     if (Block* b = block()) b->lastChoice = static_cast<int>(t.size() - 1);
   }

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -90,7 +91,31 @@ std::string codePointName(const std::string& ch, uint32_t cp) {
   return "'" + ch + "'" + buf;
 }
 
-bool encodeRun(Converter& cp932, Converter& sjis, const std::string& text, Bytes& out,
+// The characters of a run that cannot be written, each named once, in order.
+struct Unconvertible {
+  std::vector<std::string> kana, other;
+
+  static void note(std::vector<std::string>& list, const std::string& name) {
+    if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
+  }
+  static std::string joined(const std::vector<std::string>& list) {
+    std::string s;
+    for (const std::string& n : list) s += (s.empty() ? "" : ", ") + n;
+    return s;
+  }
+  std::string message() const {
+    std::string m;
+    if (!other.empty()) m = "cannot convert " + joined(other) + " to Shift-JIS";
+    if (!kana.empty())
+      m += (m.empty() ? "" : "; ") + std::string("half-width katakana ") + joined(kana) +
+           (kana.size() == 1 ? " is" : " are") + " not shown correctly by the player; use full-width kana";
+    return m;
+  }
+};
+
+// Converts the whole run; every character that has no Shift-JIS form is
+// named, so an author mends a line in one go.
+bool encodeRun(Converter& cp932, Converter& sjis, const std::string& text, Bytes& out, Unconvertible& bad,
                std::string* error) {
   for (size_t i = 0; i < text.size();) {
     uint32_t cp = 0;
@@ -110,15 +135,10 @@ bool encodeRun(Converter& cp932, Converter& sjis, const std::string& text, Bytes
       continue;
     }
     if (cp >= 0xFF61 && cp <= 0xFF9F) {
-      if (error)
-        *error = "half-width katakana " + codePointName(ch, cp) +
-                 " is not shown correctly by the player; use full-width kana";
-      return false;
+      Unconvertible::note(bad.kana, codePointName(ch, cp));
+      continue;
     }
-    if (!encodeChar(cp932, sjis, ch, out)) {
-      if (error) *error = "cannot convert " + codePointName(ch, cp) + " to Shift-JIS";
-      return false;
-    }
+    if (!encodeChar(cp932, sjis, ch, out)) Unconvertible::note(bad.other, codePointName(ch, cp));
   }
   return true;
 }
@@ -137,14 +157,17 @@ bool encodeLiteral(const Literal& lit, Bytes& out, std::string* error) {
     if (error) *error = "the C library has no CP932 converter";
     return false;
   }
+  Unconvertible bad;
   for (const auto& piece : lit) {
     if (!piece.isText) {
       out.insert(out.end(), piece.bytes.begin(), piece.bytes.end());
       continue;
     }
-    if (!encodeRun(cp932, sjis, piece.text, out, error)) return false;
+    if (!encodeRun(cp932, sjis, piece.text, out, bad, error)) return false;
   }
-  return true;
+  if (bad.kana.empty() && bad.other.empty()) return true;
+  if (error) *error = bad.message();
+  return false;
 }
 
 bool encodeText(const std::string& utf8, Bytes& out, std::string* error) {
