@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fstream>
 
 #include <CLI/CLI.hpp>
 
@@ -24,18 +25,19 @@ bool parseCount(const std::string& text, long& out) {
   return true;
 }
 
+const struct KeyEntry {
+  const char* name;
+  unsigned vk;
+} kKeys[] = {
+    {"up", VK_UP},         {"down", VK_DOWN},     {"left", VK_LEFT},     {"right", VK_RIGHT},
+    {"enter", VK_RETURN},  {"space", VK_SPACE},   {"escape", VK_ESCAPE}, {"kp8", VK_NUMPAD8},
+    {"kp2", VK_NUMPAD2},   {"kp6", VK_NUMPAD6},   {"kp4", VK_NUMPAD4},   {"f5", VK_F5},
+    {"f9", VK_F9},         {"backspace", VK_BACK}, {"pageup", VK_PRIOR},  {"pagedown", VK_NEXT},
+    {"ctrl", VK_CONTROL},  {"tab", VK_TAB},       {"a", VK_A},           {"m", VK_M},
+};
+
 bool keyCode(const std::string& name, unsigned& vk) {
-  static const struct {
-    const char* name;
-    unsigned vk;
-  } table[] = {
-      {"up", VK_UP},         {"down", VK_DOWN},     {"left", VK_LEFT},     {"right", VK_RIGHT},
-      {"enter", VK_RETURN},  {"space", VK_SPACE},   {"escape", VK_ESCAPE}, {"kp8", VK_NUMPAD8},
-      {"kp2", VK_NUMPAD2},   {"kp6", VK_NUMPAD6},   {"kp4", VK_NUMPAD4},   {"f5", VK_F5},
-      {"f9", VK_F9},         {"backspace", VK_BACK}, {"pageup", VK_PRIOR},  {"pagedown", VK_NEXT},
-      {"ctrl", VK_CONTROL},  {"tab", VK_TAB},       {"a", VK_A},           {"m", VK_M},
-  };
-  for (const auto& k : table) {
+  for (const auto& k : kKeys) {
     if (name == k.name) {
       vk = k.vk;
       return true;
@@ -104,7 +106,14 @@ bool pointerEntry(long step, const std::string& text, std::vector<InputEvent>& e
     e.pointer = PointerEvent{kind, x, y};
     events.push_back(e);
   };
-  if (name == "click" || name == "rclick") {
+  // "click+" and "click-" (and rclick's) press and release apart, as a window session logs them.
+  const char half = !name.empty() && (name.back() == '+' || name.back() == '-') ? name.back() : 0;
+  const std::string base = half ? name.substr(0, name.size() - 1) : name;
+  if (half && (base == "click" || base == "rclick")) {
+    const bool left = base == "click";
+    if (half == '+') add(step, left ? PointerEvent::LeftDown : PointerEvent::RightDown);
+    else add(step, left ? PointerEvent::LeftUp : PointerEvent::RightUp);
+  } else if (name == "click" || name == "rclick") {
     if (step == LONG_MAX) {
       error = "step out of range";
       return true;
@@ -126,6 +135,48 @@ bool pointerEntry(long step, const std::string& text, std::vector<InputEvent>& e
 }
 
 }  // namespace
+
+const char* inputKeyName(unsigned vk) {
+  for (const auto& k : kKeys)
+    if (k.vk == vk) return k.name;
+  return nullptr;
+}
+
+bool readInputFile(const std::string& path, std::string& list, std::string& error) {
+  // A log of hours of play stays far below this; anything larger is not one.
+  constexpr std::streamsize kMaxBytes = 64 << 20;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "--input: cannot read '" + path + "'";
+    return false;
+  }
+  list.clear();
+  std::string line;
+  std::streamsize total = 0;
+  while (std::getline(in, line)) {
+    total += static_cast<std::streamsize>(line.size()) + 1;
+    if (total > kMaxBytes) {
+      error = "--input: '" + path + "' is larger than an input list can be";
+      return false;
+    }
+    line = line.substr(0, line.find('#'));
+    size_t start = 0;
+    while (start <= line.size()) {
+      size_t comma = line.find(',', start);
+      if (comma == std::string::npos) comma = line.size();
+      std::string item = line.substr(start, comma - start);
+      item.erase(0, item.find_first_not_of(" \t\r"));
+      item.erase(item.find_last_not_of(" \t\r") + 1);
+      if (!item.empty()) list += (list.empty() ? "" : ",") + item;
+      start = comma + 1;
+    }
+  }
+  if (list.empty()) {
+    error = "--input: '" + path + "' holds no entries";
+    return false;
+  }
+  return true;
+}
 
 bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::string& error) {
   std::vector<InputEvent> events;
@@ -205,15 +256,18 @@ void defineOptions(CLI::App& cli, Options& o) {
   cli.add_option_function<std::vector<std::string>>(
          "--input",
          [&o](const std::vector<std::string>& lists) {
-           for (const std::string& list : lists) {
-             std::string error;
+           for (const std::string& given : lists) {
+             std::string error, list = given;
+             if (!given.empty() && given[0] == '@' && !readInputFile(given.substr(1), list, error))
+               throw CLI::ValidationError(error);
              if (!parseInputList(list, o.input, error)) throw CLI::ValidationError(error);
            }
          },
          std::string("keys fed before steps: S:KEY (press at S, release at S+1), S:KEY+ (press), S:KEY- (release), "
                      "comma-separated; keys: ") +
              kKeyNames +
-             "; mouse, in 320x240 frame coordinates: S:click@XxY S:rclick S:wheelup S:wheeldown S:move@XxY")
+             "; mouse, in 320x240 frame coordinates: S:click@XxY S:rclick S:wheelup S:wheeldown S:move@XxY "
+             "(click+ and click- press and release apart); @FILE reads such a list from a file (see --input-log)")
       ->type_name("LIST")
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->allow_extra_args(false);
@@ -255,6 +309,25 @@ void defineOptions(CLI::App& cli, Options& o) {
   cli.add_option_function<std::string>(
          "--step-times", [&o](const std::string& v) { o.stepTimes = fileValue("--step-times", v); },
          "write one line per logic step: the wall-clock milliseconds from the first step (pacing checks)")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--video-out", [&o](const std::string& v) { o.videoOut = fileValue("--video-out", v); },
+         "record the run as a video (.mp4: H.264 and AAC; .webm: VP9 and Opus; .mkv: lossless FFV1 and FLAC) "
+         "at 62.5 frames a second with its sound, through the ffmpeg program")
+      ->type_name("FILE");
+  cli.add_option_function<std::string>(
+         "--video-scale",
+         [&o](const std::string& v) {
+           long scale = 0;
+           if (!parseCount(v, scale) || scale > 8)
+             throw CLI::ValidationError("--video-scale", "expected a whole number from 1 to 8, got '" + v + "'");
+           o.videoScale = static_cast<int>(scale);
+         },
+         "with --video-out: N x N video pixels per frame pixel (default 3: 960x720)")
+      ->type_name("N");
+  cli.add_option_function<std::string>(
+         "--input-log", [&o](const std::string& v) { o.inputLog = fileValue("--input-log", v); },
+         "write the run's keys, clicks and wheel moves per step in the --input syntax (replay with --input @FILE)")
       ->type_name("FILE");
   cli.add_option_function<std::string>(
          "--chart",
@@ -305,6 +378,7 @@ std::string checkCombination(const Options& o) {
   }
   if (o.headless && o.steps == 0) return "--headless needs --steps N";
   if (!o.audioOut.empty() && !o.headless) return "--audio-out works only with --headless";
+  if (o.videoScale != 3 && o.videoOut.empty()) return "--video-scale works only with --video-out";
   return "";
 }
 

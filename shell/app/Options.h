@@ -35,6 +35,9 @@ struct Options {
   std::string frameHashes;  // one line per drawn frame: last step and pixel hash
   std::string eventLog;     // window events and the key bits each step saw
   std::string stepTimes;    // one line per logic step: wall-clock ms
+  std::string videoOut;     // the run as a video file (through ffmpeg)
+  int videoScale = 3;       // video pixels per frame pixel, each way
+  std::string inputLog;     // the run's keys and mouse events, in the --input syntax
   int scale = 0;         // window scale 1..8; 0: automatic
   long chart = -1;       // >= 0: start the story at this chart at once
   bool watch = false;    // restart at the current chart when the data changes
@@ -55,6 +58,13 @@ bool parseOptions(const std::vector<std::string>& args, Options& out, std::strin
 // "S:click@XxY", "S:rclick", "S:wheelup", "S:wheeldown", "S:move@XxY",
 // comma-separated) into `out`, appending; false with a reason on a malformed entry.
 bool parseInputList(const std::string& list, std::vector<InputEvent>& out, std::string& error);
+
+// The --input name of a key's virtual-key code, or null for a key the list has no name for.
+const char* inputKeyName(unsigned vk);
+
+// Reads an --input list from a file: entries separated by commas or line
+// ends, '#' to the end of a line a comment. False with a reason.
+bool readInputFile(const std::string& path, std::string& list, std::string& error);
 
 // The --help text.
 std::string usageText();

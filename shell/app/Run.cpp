@@ -25,6 +25,8 @@
 #include "shell/app/FrameLoop.h"
 #include "shell/app/LmPlayerMachine.h"
 #include "shell/app/Session.h"
+#include "shell/app/VideoRun.h"
+#include "video/VideoRecorder.h"
 
 namespace app {
 
@@ -112,6 +114,13 @@ int runHeadless(const Options& options, Session& session, ui::Environment env) {
   platform::HeadlessAudio audio(options.audioOut);
   platform::setAudioBackend(&audio);
   platform::setPresenter(nullptr);
+  VideoRun video(options, clock, true);
+  if (!video.ok()) {
+    platform::setAudioBackend(nullptr);
+    return 1;
+  }
+  video.tapAudio();
+  session.setExtraHooks(video.hooks());
   FrameLoop* running = nullptr;
   env.quit = [&running] {
     if (running) running->requestStop();
@@ -149,12 +158,13 @@ int runHeadless(const Options& options, Session& session, ui::Environment env) {
     });
     running = nullptr;
   }
+  const bool videoDone = video.finish();
   platform::setAudioBackend(nullptr);
   if (!audio.finish()) {
     std::fprintf(stderr, "lmplayer: --audio-out: %s\n", audio.wavError().c_str());
     return 1;
   }
-  return 0;
+  return videoDone ? 0 : 1;
 }
 
 int runWindow(const Options& options, Session& session, const HostFactory& openWindow, const std::string& startDir,
@@ -173,12 +183,16 @@ int runWindow(const Options& options, Session& session, const HostFactory& openW
     std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
     return 1;
   }
+  VideoRun video(options, host->clock(), false);
+  if (!video.ok()) return 1;
+  video.tapAudio();
+  session.setExtraHooks(video.hooks());
   {
     WindowRun windowRun(session, *host, std::move(player));
     while (windowRun.tick()) {
     }
   }
-  return 0;
+  return video.finish() ? 0 : 1;
 }
 
 // Every file the run will write, named by its option.
@@ -189,6 +203,8 @@ std::vector<platform::NamedOutput> outputsOf(const Options& options) {
   if (!options.frameHashes.empty()) out.push_back({"--frame-hashes", options.frameHashes});
   if (!options.eventLog.empty()) out.push_back({"--event-log", options.eventLog});
   if (!options.stepTimes.empty()) out.push_back({"--step-times", options.stepTimes});
+  if (!options.videoOut.empty()) out.push_back({"--video-out", options.videoOut});
+  if (!options.inputLog.empty()) out.push_back({"--input-log", options.inputLog});
   for (const ShotRequest& shot : options.shots) out.push_back({"--shot " + std::to_string(shot.step), shot.file});
   return out;
 }
@@ -249,6 +265,7 @@ class WindowRun::LoopEvents : public HostEvents {
   }
   void pointer(const PointerEvent& e) override {
     wake_.input();
+    session_.windowPointer(e);
     layer_.pointer(e);
   }
   void paint() override {
@@ -337,12 +354,19 @@ bool prepareRun(const Options& given, RunSetup& setup) {
   options.stepTimes = absoluteFrom(startDir, options.stepTimes);
   options.audioOut = absoluteFrom(startDir, options.audioOut);
   options.frameHashes = absoluteFrom(startDir, options.frameHashes);
+  options.videoOut = absoluteFrom(startDir, options.videoOut);
+  options.inputLog = absoluteFrom(startDir, options.inputLog);
   options.config = absoluteFrom(startDir, options.config);
   options.saveDir = absoluteFrom(startDir, options.saveDir);
   for (ShotRequest& shot : options.shots) shot.file = absoluteFrom(startDir, shot.file);
   // A wrong output is reported before the run, not after it.
   std::string outputError;
   if (!platform::checkOutputPaths(outputsOf(options), outputError)) {
+    std::fprintf(stderr, "lmplayer: %s\n", outputError.c_str());
+    setup.exitCode = 1;
+    return false;
+  }
+  if (!options.videoOut.empty() && !video::checkVideoOutput(options.videoOut, outputError)) {
     std::fprintf(stderr, "lmplayer: %s\n", outputError.c_str());
     setup.exitCode = 1;
     return false;

@@ -53,6 +53,7 @@ Session::Session(const Options& options) : options_(options) {
     error_ = "--frame-hashes: " + why;
   if (!options_.eventLog.empty() && error_.empty()) eventLog_.open(options_.eventLog, error_);
   if (!options_.stepTimes.empty() && error_.empty()) stepTimes_.open(options_.stepTimes, error_);
+  if (!options_.inputLog.empty() && error_.empty()) inputLog_.open(options_.inputLog, error_);
 }
 
 // Whatever way the run ended, what was traced is kept.
@@ -67,14 +68,27 @@ bool Session::finish() {
       ok = false;
     }
   }
+  if (std::string why; !inputLog_.finish(lastStep_, why)) {
+    std::fprintf(stderr, "lmplayer: %s\n", why.c_str());
+    ok = false;
+  }
   return ok;
 }
 
 void Session::attach(FrameLoop& loop) {
   FrameHooks hooks;
-  hooks.beforeStep = [this, &loop](long step) { beforeStep(loop, step); };
-  hooks.afterStep = [this, &loop](long step) { afterStep(loop, step); };
-  hooks.afterDraw = [this](long lastStep, const ZegDevice& zeg) { afterDraw(lastStep, zeg); };
+  hooks.beforeStep = [this, &loop](long step) {
+    beforeStep(loop, step);
+    if (extra_.beforeStep) extra_.beforeStep(step);
+  };
+  hooks.afterStep = [this, &loop](long step) {
+    afterStep(loop, step);
+    if (extra_.afterStep) extra_.afterStep(step);
+  };
+  hooks.afterDraw = [this](long lastStep, const ZegDevice& zeg) {
+    afterDraw(lastStep, zeg);
+    if (extra_.afterDraw) extra_.afterDraw(lastStep, zeg);
+  };
   loop.setHooks(std::move(hooks));
 }
 
@@ -83,7 +97,7 @@ void Session::beforeStep(FrameLoop& loop, long step) {
   const auto& input = options_.input;
   for (;;) {
     if (nextInput_ < input.size() && inputBase_ + input[nextInput_].step <= step) {
-      deliver(input[nextInput_]);
+      deliver(input[nextInput_], step);
       ++nextInput_;
     } else if (options_.inputRepeat > 0 && !input.empty() && nextInput_ == input.size() &&
                inputBase_ + options_.inputRepeat < step) {
@@ -99,7 +113,9 @@ void Session::beforeStep(FrameLoop& loop, long step) {
   sceneAtStart_ = player ? player->phase : -1;
 }
 
-void Session::deliver(const InputEvent& e) {
+void Session::deliver(const InputEvent& e, long step) {
+  if (e.isPointer) inputLog_.pointer(step, e.pointer);
+  else inputLog_.key(step, e.vk, e.down);
   if (inputTarget_) {
     if (e.isPointer) inputTarget_->pointer(e.pointer);
     else inputTarget_->key(e.vk, e.down);

@@ -9,6 +9,7 @@
 #include "platform/OutputFile.h"
 #include "shell/app/EventLog.h"
 #include "shell/app/FrameLoop.h"
+#include "shell/app/InputLog.h"
 #include "shell/app/Options.h"
 
 class LmPlayer;
@@ -34,7 +35,9 @@ class Session {
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
   // Shots, trace or log lines that could not be written.
-  bool outputFailed() const { return outputFailed_ || eventLog_.failed() || stepTimes_.failed(); }
+  bool outputFailed() const {
+    return outputFailed_ || eventLog_.failed() || stepTimes_.failed() || inputLog_.failed();
+  }
 
   // Puts the trace and frame-hash files in place (they appear only now; the
   // destructor does it too); false, with each reason printed, when one could
@@ -48,8 +51,16 @@ class Session {
   // to keyAction, mouse events nowhere).
   void setInputTarget(HostEvents* target) { inputTarget_ = target; }
 
-  // What the window delivered, for the event log.
-  void windowKey(unsigned vk, bool down) { eventLog_.key(lastStep_, vk, down); }
+  // More observers of the loop, called after the session's own (video).
+  void setExtraHooks(FrameHooks hooks) { extra_ = std::move(hooks); }
+
+  // What the window delivered, for the event log and the input log (where
+  // it acts on the next step).
+  void windowKey(unsigned vk, bool down) {
+    eventLog_.key(lastStep_, vk, down);
+    inputLog_.key(lastStep_ + 1, vk, down);
+  }
+  void windowPointer(const PointerEvent& e) { inputLog_.pointer(lastStep_ + 1, e); }
   void windowEvent(const std::string& what) { eventLog_.event(lastStep_, what); }
 
  private:
@@ -57,7 +68,7 @@ class Session {
   void afterStep(FrameLoop& loop, long step);
   void afterDraw(long lastStep, const ZegDevice& zeg);
 
-  void deliver(const InputEvent& e);
+  void deliver(const InputEvent& e, long step);
 
   const Options& options_;
   HostEvents* inputTarget_ = nullptr;
@@ -70,6 +81,8 @@ class Session {
   platform::OutputFile frameHashes_;
   EventLog eventLog_;
   StepTimes stepTimes_;
+  InputLog inputLog_;
+  FrameHooks extra_;
   std::string error_;
   bool outputFailed_ = false;
 };

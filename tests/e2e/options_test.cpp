@@ -103,6 +103,39 @@ TEST(Options, MouseEntriesAndThePlayersOwnKeys) {
   }
 }
 
+TEST(Options, VideoOptionsAndInputFromAFile) {
+  lmtest::ScratchDir dir;
+  Options o;
+  std::string error;
+  ASSERT_TRUE(parseOptions({"--headless", "--steps", "9", "--video-out", "a.mp4", "--video-scale", "2", "--input-log",
+                            "k.txt"},
+                           o, error))
+      << error;
+  EXPECT_EQ(o.videoOut, "a.mp4");
+  EXPECT_EQ(o.videoScale, 2);
+  EXPECT_EQ(o.inputLog, "k.txt");
+  EXPECT_FALSE(parseOptions({"--video-scale", "9", "--video-out", "a.mp4"}, o, error));
+  EXPECT_FALSE(parseOptions({"--video-scale", "2"}, o, error));
+  EXPECT_NE(error.find("--video-out"), std::string::npos) << error;
+
+  // A list file: commas or line ends, comments, blanks; halves of clicks.
+  lmtest::writeText(dir.path() + "/in.txt", "# a session\n5:enter+\n\n6:enter-, 7:click+@10x20 # pressed\n9:click-@11x21\n");
+  ASSERT_TRUE(parseOptions(std::vector<std::string>{"--input", "@" + dir.path() + "/in.txt", "--input", "8:down"}, o, error)) << error;
+  ASSERT_EQ(o.input.size(), 6u);
+  EXPECT_TRUE(o.input[0].down);
+  EXPECT_EQ(o.input[0].vk, static_cast<unsigned>(VK_RETURN));
+  EXPECT_FALSE(o.input[1].down);
+  EXPECT_TRUE(o.input[2].isPointer);
+  EXPECT_EQ(o.input[2].pointer.kind, app::PointerEvent::LeftDown);
+  EXPECT_EQ(o.input[2].pointer.x, 10);
+  EXPECT_EQ(o.input[4].step, 9);
+  EXPECT_EQ(o.input[4].pointer.kind, app::PointerEvent::LeftUp);
+  EXPECT_EQ(o.input[4].pointer.y, 21);
+  lmtest::writeText(dir.path() + "/empty.txt", "# nothing\n\n");
+  EXPECT_FALSE(parseOptions(std::vector<std::string>{"--input", "@" + dir.path() + "/empty.txt"}, o, error));
+  EXPECT_NE(error.find("holds no entries"), std::string::npos) << error;
+}
+
 TEST(Options, SettingsAndSaveFolderOptions) {
   Options o;
   std::string error;
