@@ -3,6 +3,7 @@
 // chosen files of ours become its descriptors 3, 4, ..., and its standard
 // error goes to a file of ours. It runs in its own process group, so the
 // terminal's Ctrl+C reaches only us and we decide when it ends.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -65,5 +66,8 @@ class ScratchFile {
 
 // The name another process (our child) opens to reach its descriptor `fd`.
 std::string descriptorPath(int fd);
+
+// The descriptor under a stdio stream (to pass it to a child).
+int descriptorOf(std::FILE* stream);
 
 }  // namespace platform

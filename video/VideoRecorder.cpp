@@ -207,7 +207,7 @@ bool VideoRecorder::finish(std::string& error) {
   append(argv, {"-f", format_->muxer, "-y", toFile ? platform::descriptorPath(5) : "pipe:5"});
   platform::ChildSpec spec;
   spec.argv = argv;
-  spec.passFds = {pictures_.fd(), sound_.fd(), fileno(out.stream())};
+  spec.passFds = {pictures_.fd(), sound_.fd(), platform::descriptorOf(out.stream())};
   spec.errorFd = messages_.fd();
   platform::ChildProcess muxer;
   if (!muxer.start(spec, why)) {

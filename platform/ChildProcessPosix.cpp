@@ -174,4 +174,6 @@ std::string ScratchFile::tail(size_t maxBytes) const {
 
 std::string descriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+int descriptorOf(std::FILE* stream) { return stream ? fileno(stream) : -1; }
+
 }  // namespace platform
