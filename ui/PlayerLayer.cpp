@@ -307,6 +307,13 @@ void PlayerLayer::toast(std::string text) {
   toastSteps_ = kToastSteps;
 }
 
+void PlayerLayer::windowAction(const std::string& what) {
+  const std::string shot = "shot ";
+  if (what.compare(0, shot.size(), shot) != 0) return;
+  const size_t slash = what.find_last_of('/');
+  toast(words().screenshot + what.substr(slash == std::string::npos || slash < shot.size() ? shot.size() : slash + 1));
+}
+
 // ---------------------------------------------------------------- input
 
 void PlayerLayer::key(unsigned vk, bool down) {

@@ -67,6 +67,8 @@ class PlayerLayer : public app::HostEvents, private ScreenHost {
   void pointer(const app::PointerEvent& e) override;
   void paint() override {}
   void close() override {}
+  // "shot <file>": a notice names the screenshot just saved.
+  void windowAction(const std::string& what) override;
   // The window is closing: the automatic save.
   void windowClosing();
   // Writes what changed (read marks, settings) now, as the end of the run would.
@@ -81,6 +83,7 @@ class PlayerLayer : public app::HostEvents, private ScreenHost {
   uint64_t storyId() const { return store_.storyId(); }
   const std::deque<save::BacklogEntry>& backlog() const override { return backlog_; }
   const save::ReadMarks& readMarks() const { return marks_; }
+  const std::string& notice() const { return toast_; }  // the latest short notice
 
  private:
   class Machine;

@@ -53,6 +53,7 @@ struct Words {
   const char* otherVersion;
   const char* truncated;
   const char* notASave;
+  const char* screenshot;  // followed by the file's name
 };
 
 const Words& englishWords();

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/Audio.h"
+#include "platform/PicturesDir.h"
 #include "platform/Presenter.h"
 #include "platform/sdl/QuietStderr.h"
 #include "platform/sdl/ScreenshotName.h"
@@ -213,8 +214,11 @@ void SdlHost::handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events) {
   const KeyRoute route = routeKeyEvent(k.keysym.scancode, k.keysym.mod, down, k.repeat != 0);
   if (route.command == WindowCommand::ToggleFullscreen) toggleFullscreen(events);
   if (route.command == WindowCommand::Screenshot && presenter_) {
-    std::string name = nextScreenshotName(shotDir_);
-    if (name.empty()) {
+    std::string error;
+    std::string name = makeShotDir(shotDir_, error) ? nextScreenshotName(shotDir_) : "";
+    if (!error.empty()) {
+      std::fprintf(stderr, "lmplayer: screenshot: %s\n", error.c_str());
+    } else if (name.empty()) {
       std::fprintf(stderr, "lmplayer: no free screenshot name in '%s'\n", shotDir_.c_str());
     } else {
       presenter_->requestShot(name);

@@ -365,6 +365,15 @@ void defineOptions(CLI::App& cli, Options& o) {
          },
          "folder of the saves and read marks (default: $XDG_DATA_HOME/lmplayer/saves/STORY; with --headless none)")
       ->type_name("DIR");
+  cli.add_option_function<std::string>(
+         "--shot-dir",
+         [&o](const std::string& v) {
+           if (v.empty()) throw CLI::ValidationError("--shot-dir", "empty directory name");
+           o.shotDir = v;
+         },
+         "folder of F12's screenshots, made on first use (default: $XDG_PICTURES_DIR/lmplayer, else "
+         "~/Pictures/lmplayer)")
+      ->type_name("DIR");
 }
 
 // Combinations that cannot run; empty when the options fit together.
@@ -420,7 +429,7 @@ std::string usageText() {
          "(resume, save, load, backlog, settings, quit), F5 quick save, F9 quick load, Backspace goes\n"
          "back to the previous message, Page Up or the wheel shows the backlog, Ctrl (held) or Tab\n"
          "skips read text, A toggles auto-advance, M mutes; a click, tap or wheel down decides.\n"
-         "F11 or Alt+Enter toggles full screen, F12 saves a screenshot.\n";
+         "F11 or Alt+Enter toggles full screen, F12 saves a screenshot (see --shot-dir).\n";
 }
 
 }  // namespace app

@@ -43,6 +43,7 @@ struct Options {
   bool watch = false;    // restart at the current chart when the data changes
   std::string config;    // settings file; empty: the default place (none when headless)
   std::string saveDir;   // folder of saves and read marks; empty: the default place (none when headless)
+  std::string shotDir;   // folder of F12's screenshots; empty: the user's pictures folder
   bool help = false;
   bool version = false;
 };

@@ -13,6 +13,7 @@
 #include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/OutputFile.h"
+#include "platform/PicturesDir.h"
 #include "platform/StopSignals.h"
 #include "platform/Presenter.h"
 #include "save/SaveStore.h"
@@ -176,7 +177,8 @@ int runWindow(const Options& options, Session& session, const HostFactory& openW
   HostSettings settings;
   settings.scale = options.scale > 0 ? options.scale : player.settings.scale;
   settings.fullscreen = player.settings.fullscreen;
-  settings.shotDir = startDir;
+  settings.shotDir = !options.shotDir.empty() ? absoluteFrom(startDir, options.shotDir) : platform::defaultShotDir();
+  if (settings.shotDir.empty()) settings.shotDir = startDir;  // no home: the folder it started in
   std::string error;
   std::unique_ptr<Host> host = openWindow(settings, error);
   if (!host) {
@@ -281,6 +283,7 @@ class WindowRun::LoopEvents : public HostEvents {
   void windowAction(const std::string& what) override {
     wake_.input();
     session_.windowEvent(what);
+    layer_.windowAction(what);
   }
 
  private:

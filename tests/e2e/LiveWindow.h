@@ -103,6 +103,7 @@ class LivePlayer {
       // Settings and saves below the test's folder, never in the real home.
       setenv("XDG_CONFIG_HOME", (dir + "/.xdg/config").c_str(), 1);
       setenv("XDG_DATA_HOME", (dir + "/.xdg/data").c_str(), 1);
+      setenv("XDG_PICTURES_DIR", (dir + "/.xdg/pictures").c_str(), 1);
       std::string err = dir + "/stderr.txt";
       if (!freopen(err.c_str(), "w", stderr)) _exit(127);
       std::vector<char*> cargs;

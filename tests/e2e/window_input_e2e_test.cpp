@@ -175,7 +175,7 @@ TEST_F(WindowInputE2E, F11AndAltEnterToggleFullScreenAndBack) {
 
 TEST_F(WindowInputE2E, F12NumbersScreenshotsPastTakenNames) {
   writeText("lmplayer-0001.png", "taken");
-  start();
+  start({"--scale", "2", "--shot-dir", dir.path()});
   for (const char* name : {"lmplayer-0002.png", "lmplayer-0003.png"}) {
     const size_t mark = player->events().size();
     ASSERT_TRUE(xdotool("key F12"));
@@ -194,6 +194,20 @@ TEST_F(WindowInputE2E, F12NumbersScreenshotsPastTakenNames) {
   EXPECT_FALSE(fileExists("lmplayer-0004.png"));
   // Neither press reached the key state.
   for (const LogLine& l : player->events()) EXPECT_FALSE(isKeysSet(l)) << l.arg;
+}
+
+// Without --shot-dir a screenshot goes to the user's pictures folder, into a
+// folder of the player's own made on first use, never the working folder.
+TEST_F(WindowInputE2E, F12SavesIntoThePicturesFolder) {
+  start();
+  const size_t mark = player->events().size();
+  ASSERT_TRUE(xdotool("key F12"));
+  const long at = player->waitForLine(mark, [](const LogLine& l) { return l.what == "shot"; });
+  ASSERT_GE(at, 0) << player->stderrText();
+  const std::string want = dir.path() + "/.xdg/pictures/lmplayer/lmplayer-0001.png";
+  EXPECT_EQ(player->events()[static_cast<size_t>(at)].arg, want);
+  EXPECT_TRUE(waitUntil([&] { return fileExists(want); }));
+  EXPECT_FALSE(fileExists("lmplayer-0001.png"));
 }
 
 TEST_F(WindowInputE2E, UncoveredWindowIsRepaintedAndClosingEndsTheRun) {

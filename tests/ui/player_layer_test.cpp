@@ -262,5 +262,18 @@ TEST_F(LayerTest, AStoryStartedAfreshForgetsItsMomentsAndFollowsItsFilesToTheirO
   EXPECT_EQ(header.u64(), 2u);
 }
 
+// The window's screenshot becomes a short notice naming the file; the
+// window's other acts say nothing.
+TEST_F(LayerTest, AScreenshotIsNamedInANotice) {
+  start();
+  ASSERT_TRUE(untilWaiting());
+  layer->windowAction("fullscreen on");
+  EXPECT_EQ(layer->notice(), "");
+  layer->windowAction("shot /home/a/Pictures/lmplayer/lmplayer-0002.png");
+  EXPECT_EQ(layer->notice(), "Screenshot: lmplayer-0002.png");
+  layer->windowAction("shot lmplayer-0003.png");
+  EXPECT_EQ(layer->notice(), "Screenshot: lmplayer-0003.png");
+}
+
 }  // namespace
 }  // namespace lmtest
