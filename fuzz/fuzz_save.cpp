@@ -59,7 +59,7 @@ std::vector<uint8_t> reseal(const uint8_t* data, size_t size, bool marks) {
   std::vector<uint8_t> f(data, data + size);
   if (f.size() < save::kHeaderBytes) return f;
   save::ByteWriter h;
-  h.u16(1);
+  h.u16(marks ? 1 : save::kSaveVersion);  // read marks are at their first format
   h.u16(0);
   h.u64(storyId());
   if (!marks) h.u32(static_cast<uint32_t>(f.size() - save::kHeaderBytes));
@@ -99,6 +99,7 @@ void writeSeeds(const std::string& dir) {
   LmPlayer player;
   save::ReadMarks marks;
   int written = 0;
+  std::vector<save::RollbackMoment> earlier;
   for (int i = 0; i < 2000 && written < 3; ++i) {
     player.main();
     KeyReset();
@@ -110,6 +111,8 @@ void writeSeeds(const std::string& dir) {
     d.thumb.height = 2;
     d.thumb.rgb.assign(12, 0x80);
     d.backlog = {{"\x81\x79Hana\x81\x7A", "First\nline"}};
+    d.rollback = earlier;
+    earlier.push_back(save::RollbackMoment{d.state, 1, "seed"});
     const char* names[] = {"message.sav", "second.sav", "choice.sav"};
     fuzz::writeSeed(dir, names[written], save::encodeSave(d));
     marks.mark(static_cast<uint32_t>(d.state.streamPos));

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "save/Bytes.h"
+#include "save/StateCodec.h"
 
 namespace save {
 
@@ -12,75 +13,36 @@ constexpr char kMagic[8] = {'L', 'M', 'P', 'S', 'A', 'V', 'E', '\x1A'};
 constexpr size_t kMaxBacklog = 1000;
 constexpr size_t kMaxPayload = 16u << 20;
 
-template <size_t N>
-void putName(ByteWriter& w, const char (&name)[N]) {
-  w.str(std::string(name, strnlen(name, N)));
+// The latest moments that fit the limits, oldest first.
+void putRollback(ByteWriter& w, const std::vector<RollbackMoment>& moments) {
+  std::vector<std::vector<uint8_t>> kept;
+  size_t bytes = 0;
+  for (auto m = moments.rbegin(); m != moments.rend() && kept.size() < kMaxRollback; ++m) {
+    ByteWriter one;
+    putState(one, m->state);
+    one.u32(m->backlogSize);
+    one.str(m->label);
+    if (bytes + one.data().size() > kMaxRollbackBytes) break;
+    bytes += one.data().size();
+    kept.push_back(std::move(one.data()));
+  }
+  w.u16(static_cast<uint32_t>(kept.size()));
+  for (auto k = kept.rbegin(); k != kept.rend(); ++k) w.bytes(k->data(), k->size());
 }
 
-// A name shorter than its buffer; false when it does not fit.
-template <size_t N>
-bool getName(ByteReader& r, char (&name)[N]) {
-  const std::string s = r.str(N - 1);
-  if (!r.ok() || s.find('\0') != std::string::npos) return false;
-  std::memset(name, 0, N);
-  std::memcpy(name, s.data(), s.size());
+bool getRollback(ByteReader& r, std::vector<RollbackMoment>& out) {
+  const size_t count = r.u16();
+  if (count > kMaxRollback) return false;
+  std::string why;
+  for (size_t i = 0; i < count; ++i) {
+    RollbackMoment m;
+    if (!getState(r, m.state) || !plausible(m.state, why)) return false;
+    m.backlogSize = r.u32();
+    m.label = r.str(255);
+    if (!r.ok()) return false;
+    out.push_back(std::move(m));
+  }
   return true;
-}
-
-void putSnapshot(ByteWriter& w, const StorySnapshot& s) {
-  for (int v : {s.phase, s.eyesstate, s.mouthstate, s.face_site, s.eyes, s.mouth, s.chart, s.fade, s.theta, s.size,
-                s.scrX, s.scrY, s.zoom, s.apearmode, s.scroll})
-    w.i32(v);
-  for (const std::string& it : s.item) w.str(it);
-  w.i64(s.streamPos);
-  w.u8((s.hasPicture ? 1 : 0) | (s.hasFace ? 2 : 0) | (s.hasVoice ? 4 : 0) | (s.hasText ? 8 : 0) |
-       (s.hasChoice ? 16 : 0));
-  const TextState& t = s.text;
-  for (int v : {t.line, t.row, t.width, t.height, t.left, t.right}) w.i32(v);
-  for (const std::string& l : t.lines) w.str(l);
-  const ChoiceState& c = s.choice;
-  for (int v : {c.max, c.pos, c.dispPos, c.select}) w.i32(v);
-  for (const std::string& it : c.items) w.str(it);
-  const GameStepState& st = s.step;
-  for (int v : {st.key, st.wait, st.num, st.voicenum, st.old_face, st.result}) w.i32(v);
-  putName(w, st.pfname);
-  putName(w, st.pcmname);
-  putName(w, st.facename);
-  w.u8(s.timing.valid ? 1 : 0);
-  w.u32(s.timing.deadlineAhead);
-  w.u32(s.timing.audioElapsed);
-}
-
-bool getSnapshot(ByteReader& r, StorySnapshot& s) {
-  for (int* v : {&s.phase, &s.eyesstate, &s.mouthstate, &s.face_site, &s.eyes, &s.mouth, &s.chart, &s.fade,
-                 &s.theta, &s.size, &s.scrX, &s.scrY, &s.zoom, &s.apearmode, &s.scroll})
-    *v = r.i32();
-  for (std::string& it : s.item) it = r.str(49);
-  const int64_t pos = r.i64();
-  if (pos < 0 || pos > 0x7FFFFFFF) return false;
-  s.streamPos = static_cast<long>(pos);
-  const uint32_t flags = r.u8();
-  if (flags > 31) return false;
-  s.hasPicture = flags & 1;
-  s.hasFace = flags & 2;
-  s.hasVoice = flags & 4;
-  s.hasText = flags & 8;
-  s.hasChoice = flags & 16;
-  TextState& t = s.text;
-  for (int* v : {&t.line, &t.row, &t.width, &t.height, &t.left, &t.right}) *v = r.i32();
-  for (std::string& l : t.lines) l = r.str(255);
-  ChoiceState& c = s.choice;
-  for (int* v : {&c.max, &c.pos, &c.dispPos, &c.select}) *v = r.i32();
-  for (std::string& it : c.items) it = r.str(49);
-  GameStepState& st = s.step;
-  for (int* v : {&st.key, &st.wait, &st.num, &st.voicenum, &st.old_face, &st.result}) *v = r.i32();
-  if (!getName(r, st.pfname) || !getName(r, st.pcmname) || !getName(r, st.facename)) return false;
-  const uint32_t valid = r.u8();
-  if (valid > 1) return false;
-  s.timing.valid = valid == 1;
-  s.timing.deadlineAhead = r.u32();
-  s.timing.audioElapsed = r.u32();
-  return r.ok();
 }
 
 }  // namespace
@@ -92,13 +54,14 @@ std::vector<uint8_t> encodeSave(const SaveData& d) {
   p.u16(static_cast<uint32_t>(d.thumb.width));
   p.u16(static_cast<uint32_t>(d.thumb.height));
   p.bytes(d.thumb.rgb.data(), d.thumb.rgb.size());
-  putSnapshot(p, d.state);
+  putState(p, d.state);
   const size_t first = d.backlog.size() > kMaxBacklog ? d.backlog.size() - kMaxBacklog : 0;
   p.u16(static_cast<uint32_t>(d.backlog.size() - first));
   for (size_t i = first; i < d.backlog.size(); ++i) {
     p.str(d.backlog[i].speaker);
     p.str(d.backlog[i].text);
   }
+  putRollback(p, d.rollback);
   const std::vector<uint8_t>& payload = p.data();
 
   ByteWriter h;
@@ -144,7 +107,7 @@ SaveProblem decodeSave(const uint8_t* bytes, size_t size, uint64_t storyId, Save
   d.thumb.height = static_cast<int>(r.u16());
   if (d.thumb.width > 320 || d.thumb.height > 240) return SaveProblem::Damaged;
   d.thumb.rgb = r.bytes(static_cast<size_t>(d.thumb.width) * d.thumb.height * 3);
-  if (!r.ok() || !getSnapshot(r, d.state)) return SaveProblem::Damaged;
+  if (!r.ok() || !getState(r, d.state)) return SaveProblem::Damaged;
   const size_t count = r.u16();
   if (count > kMaxBacklog) return SaveProblem::Damaged;
   for (size_t i = 0; i < count && r.ok(); ++i) {
@@ -153,7 +116,7 @@ SaveProblem decodeSave(const uint8_t* bytes, size_t size, uint64_t storyId, Save
     e.text = r.str(4096);
     d.backlog.push_back(std::move(e));
   }
-  if (!r.ok() || !r.atEnd()) return SaveProblem::Damaged;
+  if (!r.ok() || !getRollback(r, d.rollback) || !r.atEnd()) return SaveProblem::Damaged;
   std::string why;
   if (!plausible(d.state, why)) return SaveProblem::Damaged;
   out = std::move(d);

@@ -2,7 +2,7 @@
 // The save file: one waiting moment of one story, with what the load screen
 // shows of it (time, the start of the message, a thumbnail) and the backlog.
 //
-// Layout (little-endian; version 1):
+// Layout (little-endian; version 2, older versions are refused):
 //   0   8  magic "LMPSAVE\x1A"
 //   8   2  format version
 //   10  2  0
@@ -20,7 +20,8 @@
 
 namespace save {
 
-constexpr uint16_t kSaveVersion = 1;
+// 2: the state as its one description lists it, the sounding voice, rollback.
+constexpr uint16_t kSaveVersion = 2;
 constexpr size_t kHeaderBytes = 28;
 
 struct Thumbnail {
@@ -38,6 +39,18 @@ struct BacklogEntry {
   bool operator==(const BacklogEntry& o) const { return speaker == o.speaker && text == o.text; }
 };
 
+// An earlier waiting moment, for rollback after a load.
+struct RollbackMoment {
+  StorySnapshot state;
+  uint32_t backlogSize = 0;  // backlog entries at that moment
+  std::string label;
+};
+
+// A save keeps at most this many earlier moments (the latest), and no more
+// of them than fit kMaxRollbackBytes.
+constexpr size_t kMaxRollback = 50;
+constexpr size_t kMaxRollbackBytes = 512u << 10;
+
 struct SaveData {
   uint64_t storyId = 0;
   int64_t savedAt = 0;  // seconds since 1970-01-01 UTC
@@ -45,6 +58,7 @@ struct SaveData {
   Thumbnail thumb;
   StorySnapshot state;
   std::vector<BacklogEntry> backlog;  // oldest first
+  std::vector<RollbackMoment> rollback;  // oldest first
 };
 
 enum class SaveProblem { None, Truncated, NotASave, OtherVersion, Damaged, OtherStory };

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "game/ScenarioCode.h"
+#include "save/StateCodec.h"
+#include "save/StoryState.h"
 #include "scenes/LmPlayer.h"
 #include "scenes/Opening.h"
 #include "scenes/Scene.h"
@@ -17,19 +19,53 @@ namespace save {
 
 using namespace scenario;
 
+// The classes whose members a snapshot mirrors: a member added to one of them
+// changes its size and stops the build here until the state description
+// (StoryState.h) handles it and the size below is brought up to date.
+#if defined(__x86_64__) && defined(__GLIBCXX__) && defined(__linux__)
+static_assert(sizeof(Game) == 616, "Game changed: describe the new member in save/StoryState.h");
+static_assert(sizeof(Text) == 816, "Text changed: describe the new member in save/StoryState.h");
+static_assert(sizeof(SelectWindow) == 376, "SelectWindow changed: describe the new member in save/StoryState.h");
+#endif
+
 namespace {
 
-bool inRange(long v, long lo, long hi) { return v >= lo && v <= hi; }
+// Checks every value against the range the story keeps it in.
+struct RangeCheck {
+  bool ok = true;
+  template <class T>
+  void number(const T& v, long lo, long hi) {
+    ok = ok && static_cast<long>(v) >= lo && static_cast<long>(v) <= hi;
+  }
+  void wide(const long& v, long lo, long hi) { number(v, lo, hi); }
+  void word(const uint32_t&) {}
+  void flag(const bool&) {}
+  void text(const std::string& s, size_t cap) { ok = ok && s.size() <= cap && s.find('\0') == std::string::npos; }
+  template <size_t N>
+  void name(const char (&n)[N]) {
+    ok = ok && std::memchr(n, 0, N) != nullptr;
+  }
+};
 
-// A NUL-terminated name that fits its buffer.
-template <size_t N>
-bool terminated(const char (&name)[N]) {
-  return std::memchr(name, 0, N) != nullptr;
+// The clip band is the window's own (none before its first opening step).
+bool textBandFits(const TextState& t) {
+  return (t.left == 160 - t.width && t.right == 160 + t.width) || (t.left == 0 && t.right == 0);
 }
 
-bool plainText(const std::string& s, size_t cap) { return s.size() < cap && s.find('\0') == std::string::npos; }
+bool choiceFits(const ChoiceState& c) {
+  return c.max >= 1 && c.pos <= c.max - 1 && c.select == c.dispPos + c.pos && c.select < c.max;
+}
+
+void copyOut(std::string& to, const char* from, size_t cap) { to.assign(from, strnlen(from, cap)); }
+
+void copyIn(char* to, size_t cap, const std::string& from) {
+  std::memset(to, 0, cap);
+  std::memcpy(to, from.data(), std::min(from.size(), cap - 1));
+}
 
 }  // namespace
+
+bool StorySnapshot::operator==(const StorySnapshot& o) const { return encodeState(*this) == encodeState(o); }
 
 bool atWaitingMoment(const LmPlayer& player) {
   const Game* g = player.game.get();
@@ -41,40 +77,28 @@ bool capture(const LmPlayer& player, StorySnapshot& out) {
   if (!atWaitingMoment(player)) return false;
   const Game& g = *player.game;
   StorySnapshot s;
-  s.phase = g.phase;
-  s.eyesstate = g.eyesstate;
-  s.mouthstate = g.mouthstate;
-  s.face_site = g.face_site;
-  s.eyes = g.eyes;
-  s.mouth = g.mouth;
-  s.chart = g.chart;
-  s.fade = g.fade;
-  s.theta = g.theta;
-  s.size = g.size;
-  s.scrX = g.scrX;
-  s.scrY = g.scrY;
-  s.zoom = g.zoom;
-  s.apearmode = g.apearmode;
-  s.scroll = g.scroll;
-  for (int i = 0; i < 6; ++i) s.item[i].assign(g.item[i], strnlen(g.item[i], sizeof g.item[i]));
+  pairGame(g, s.game, [](const int& member, int& value) { value = member; });
+  for (int i = 0; i < 6; ++i) copyOut(s.item[i], g.item[i], sizeof g.item[i]);
   s.streamPos = g.fp ? std::ftell(g.fp.get()) : 0;
   s.hasPicture = g.pf != nullptr;
   s.hasFace = g.face != nullptr;
   s.hasVoice = g.voice != nullptr;
   if (g.text) {
-    const Text& t = *g.text;
     s.hasText = true;
-    s.text = TextState{t.line, t.row, t.width, t.height, t.left, t.right, {}};
-    for (int i = 0; i < 3; ++i) s.text.lines[i].assign(t.data[i], strnlen(t.data[i], 256));
+    pairText(*g.text, s.text, [](const int& member, int& value) { value = member; });
+    for (int i = 0; i < 3; ++i) copyOut(s.text.lines[i], g.text->data[i], 256);
   }
   if (g.select) {
     const SelectWindow& w = *g.select;
     s.hasChoice = true;
     s.choice = ChoiceState{w.max, w.pos, w.dispPos, w.select, {}};
     for (int i = 0; i < w.max && i < 6; ++i)
-      if (w.item[i]) s.choice.items[i].assign(w.item[i], strnlen(w.item[i], 50));
+      if (w.item[i]) copyOut(s.choice.items[i], w.item[i], 50);
   }
   s.step = Game::stepState();
+  const long offset = voiceOffset();
+  if (g.voice && g.voice->lastVoice >= 0 && offset >= 0 && offset <= INT32_MAX)
+    s.voice = VoiceState{true, g.voice->lastVoice, static_cast<int32_t>(offset)};
   out = std::move(s);
   return true;
 }
@@ -84,43 +108,14 @@ bool plausible(const StorySnapshot& s, std::string& why) {
     why = what;
     return false;
   };
-  if (s.phase != kMessageWait && s.phase != kChoiceOpen) return fail("not a waiting moment");
-  if (s.phase == kChoiceOpen && !s.hasChoice) return fail("a choice without its window");
-  if (!inRange(s.eyesstate, 0, 420) || !inRange(s.mouthstate, 0, 230) || !inRange(s.eyes, 0, 2) ||
-      !inRange(s.mouth, 0, 2) || !inRange(s.face_site, 0, 1))
-    return fail("face animation out of range");
-  if (!inRange(s.fade, 0, 127) || !inRange(s.size, -10, 138) || !inRange(s.theta, -4096, 4096) ||
-      !inRange(s.scrX, -640, 640) || !inRange(s.scrY, -480, 480) || !inRange(s.zoom, 0, 100) ||
-      !inRange(s.apearmode, 0, 255) || !inRange(s.scroll, 0, 1))
-    return fail("screen values out of range");
-  if (s.chart < 0 || s.streamPos < 0) return fail("story position out of range");
-  for (const std::string& it : s.item)
-    if (!plainText(it, 50)) return fail("choice text too long");
-  if (s.hasText) {
-    const TextState& t = s.text;
-    if (!inRange(t.line, 0, 2) || !inRange(t.row, 0, 255) || !inRange(t.width, -6, 150) ||
-        !inRange(t.height, 0, 27))
-      return fail("text window out of range");
-    // The clip band is the window's own (none before its first opening step).
-    if (!(t.left == 160 - t.width && t.right == 160 + t.width) && !(t.left == 0 && t.right == 0))
-      return fail("text window out of range");
-    for (const std::string& l : t.lines)
-      if (!plainText(l, 256)) return fail("text line too long");
-  }
-  if (s.hasChoice) {
-    const ChoiceState& c = s.choice;
-    if (!inRange(c.max, 1, 6) || !inRange(c.pos, 0, 2) || c.pos > c.max - 1 || c.dispPos < 0 ||
-        c.select != c.dispPos + c.pos || c.select >= c.max)
-      return fail("choice cursor out of range");
-    for (int i = 0; i < 6; ++i)
-      if (!plainText(c.items[i], 50)) return fail("choice item too long");
-  }
-  const GameStepState& st = s.step;
-  if (!terminated(st.pfname) || !terminated(st.pcmname) || !terminated(st.facename))
-    return fail("file name not terminated");
-  if (!inRange(st.wait, 0, 100000) || !inRange(st.voicenum, 0, 1000000) || !inRange(st.result, 0, 5) ||
-      !inRange(st.old_face, -1, 255) || !inRange(st.num, 0, 255))
-    return fail("interpreter values out of range");
+  RangeCheck range;
+  visit(range, s);
+  if (!range.ok) return fail("values out of range");
+  if (!isWaitingPhase(s.game.phase)) return fail("not a waiting moment");
+  if (s.game.phase == kChoiceOpen && !s.hasChoice) return fail("a choice without its window");
+  if (s.hasText && !textBandFits(s.text)) return fail("text window out of range");
+  if (s.hasChoice && !choiceFits(s.choice)) return fail("choice cursor out of range");
+  if (s.voice.sounding && !s.hasVoice) return fail("a voice without its bank");
   return true;
 }
 
@@ -132,47 +127,21 @@ bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why) {
     return false;
   }
   const long size = fsize(g->fp.get());
-  if (static_cast<size_t>(s.chart) >= g->chartTable.size() || s.streamPos > size ||
+  if (static_cast<size_t>(s.game.chart) >= g->chartTable.size() || s.streamPos > size ||
       std::fseek(g->fp.get(), s.streamPos, SEEK_SET) != 0) {
     why = "the position lies outside this story";
     return false;
   }
-  g->phase = s.phase;
-  g->eyesstate = s.eyesstate;
-  g->mouthstate = s.mouthstate;
-  g->face_site = s.face_site;
-  g->eyes = s.eyes;
-  g->mouth = s.mouth;
-  g->chart = s.chart;
-  g->fade = s.fade;
-  g->theta = s.theta;
-  g->size = s.size;
-  g->scrX = s.scrX;
-  g->scrY = s.scrY;
-  g->zoom = s.zoom;
-  g->apearmode = s.apearmode;
-  g->scroll = s.scroll;
-  for (int i = 0; i < 6; ++i) {
-    std::memset(g->item[i], 0, sizeof g->item[i]);
-    std::memcpy(g->item[i], s.item[i].data(), s.item[i].size());
-  }
+  pairGame(*g, s.game, [](int& member, const int& value) { member = value; });
+  for (int i = 0; i < 6; ++i) copyIn(g->item[i], sizeof g->item[i], s.item[i]);
   const GameStepState& st = s.step;
   if (s.hasPicture) g->pf = std::make_unique<Pf1>(3, st.pfname);
   if (s.hasFace) g->face = std::make_unique<Face>(4, st.facename);
   if (s.hasVoice) g->voice = std::make_unique<Sound>(1, st.pcmname, 0);
   if (s.hasText) {
     g->text = std::make_unique<Text>();
-    Text& t = *g->text;
-    t.line = s.text.line;
-    t.row = s.text.row;
-    t.width = s.text.width;
-    t.height = s.text.height;
-    t.left = s.text.left;
-    t.right = s.text.right;
-    for (int i = 0; i < 3; ++i) {
-      std::memset(t.data[i], 0, 256);
-      std::memcpy(t.data[i], s.text.lines[i].data(), s.text.lines[i].size());
-    }
+    pairText(*g->text, s.text, [](int& member, const int& value) { member = value; });
+    for (int i = 0; i < 3; ++i) copyIn(g->text->data[i], 256, s.text.lines[i]);
   }
   if (s.hasChoice) {
     std::array<std::string, 6> items = s.choice.items;
@@ -185,7 +154,7 @@ bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why) {
     w.select = s.choice.select;  // its size and clip band follow from the items, as when it opened
   }
 
-  // What played before the restored moment does not go on.
+  // What played before the restored moment does not go on; its voice does.
   ZEPL_StopSound(0);
   for (int ch = 1; ch < 8; ++ch) ZEPL_StopSound(ch);
   stopVoice();
@@ -195,6 +164,12 @@ bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why) {
   player.game = std::move(g);
   player.phase = kSceneGame;
   Game::stepState() = st;
+  Game& now = *player.game;
+  if (s.voice.sounding && now.voice) {
+    now.voice->playVoice(s.voice.clip);
+    skipVoice(s.voice.offset);
+  }
+  dropMixedSound();
   return true;
 }
 

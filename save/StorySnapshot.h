@@ -1,8 +1,12 @@
 #pragma once
 // The story at a moment where it waits for the player (a message fully shown
 // and waiting for Decide, or an open choice): everything that decides the
-// frames that follow, as plain values. Pictures, faces and voice banks are
-// kept by name and loaded again on restore; a voice still sounding is not.
+// frames and the sound that follow, as plain values. Pictures, faces and
+// voice banks are kept by name and loaded again on restore; a voice still
+// sounding is kept by clip and position and goes on from there.
+//
+// The values are described once, by `visit` (StoryState.h): capture,
+// restore, the save file, plausibility and equality all go through it.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -21,6 +25,12 @@ struct LoopPhase {
   uint32_t audioElapsed = 0;   // ms of the audio clock's current period
 };
 
+// The plain members of `Game`.
+struct GameValues {
+  int phase = 0, eyesstate = 0, mouthstate = 0, face_site = 0, eyes = 0, mouth = 0, chart = 0, fade = 64,
+      theta = 0, size = 0, scrX = 0, scrY = 0, zoom = 0, apearmode = 0, scroll = 0;
+};
+
 struct TextState {
   int line = 0, row = 0, width = 0, height = 0, left = 0, right = 0;
   std::array<std::string, 3> lines;  // top to bottom, without the NUL
@@ -31,10 +41,16 @@ struct ChoiceState {
   std::array<std::string, 6> items;  // the first `max` are used
 };
 
+// The voice channel: the clip of the story's voice bank it plays and how far
+// the mixer has taken it.
+struct VoiceState {
+  bool sounding = false;
+  int clip = 0;
+  int32_t offset = 0;  // bytes of the clip already mixed
+};
+
 struct StorySnapshot {
-  // Game members.
-  int phase = 0, eyesstate = 0, mouthstate = 0, face_site = 0, eyes = 0, mouth = 0, chart = 0, fade = 64,
-      theta = 0, size = 0, scrX = 0, scrY = 0, zoom = 0, apearmode = 0, scroll = 0;
+  GameValues game;
   std::array<std::string, 6> item;  // the pending choice's texts
   long streamPos = 0;               // read position in EVENT.BIN
   bool hasPicture = false;          // loaded again from step.pfname
@@ -45,11 +61,16 @@ struct StorySnapshot {
   bool hasChoice = false;
   ChoiceState choice;
   GameStepState step;  // the interpreter's step-persistent values
+  VoiceState voice;
   LoopPhase timing;
+
+  // Every value equal (through the one description).
+  bool operator==(const StorySnapshot& o) const;
+  bool operator!=(const StorySnapshot& o) const { return !(*this == o); }
 };
 
 // True when the story is at a waiting moment: the game runs and is waiting
-// for Decide after a message (21) or has a choice open (50).
+// for Decide after a message or has a choice open.
 bool atWaitingMoment(const LmPlayer& player);
 
 // Records the game of `player`; false when there is no game or it is not at a
@@ -61,8 +82,10 @@ bool capture(const LmPlayer& player, StorySnapshot& out);
 bool plausible(const StorySnapshot& s, std::string& why);
 
 // Makes `player` continue from `s`: builds a new game from the data files,
-// puts every value back and loads the pictures, face and voice bank by name;
-// the scene before it (any of them) is dropped and the voice is silenced.
+// puts every value back, loads the pictures, face and voice bank by name and
+// lets a voice that was sounding go on from where it was; the scene before
+// it (any of them) is dropped, every other sound is silenced and sound
+// already mixed for the output is dropped.
 // Nothing changes when it fails (the data no longer fits: reason in `why`).
 bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why);
 

@@ -30,3 +30,17 @@ bool voicePaused() { return g_paused; }
 void stopVoice() {
   if (ZesEffect* fx = zeplEffect()) fx->stopLocal();
 }
+
+long voiceOffset() {
+  ZesEffect* fx = zeplEffect();
+  return fx ? fx->localOffset() : -1;
+}
+
+void skipVoice(long bytes) {
+  if (ZesEffect* fx = zeplEffect()) fx->skipLocal(bytes);
+}
+
+void dropMixedSound() {
+  ZesEffect* fx = zeplEffect();
+  if (fx && fx->device) fx->device->silenceQueue();
+}

@@ -22,3 +22,13 @@ bool voicePaused();
 
 // Ends the voice at once, as if its clip had run out.
 void stopVoice();
+
+// How far the mixer has taken the sounding voice: bytes of its clip, or -1
+// when no voice sounds.
+long voiceOffset();
+// Moves the sounding voice on by `bytes` of its clip, as if they had been mixed.
+void skipVoice(long bytes);
+
+// Drops every buffer mixed for the output but not yet heard: the output goes
+// on with silence until the buffers come round again, mixed from then on.
+void dropMixedSound();

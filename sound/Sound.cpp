@@ -114,6 +114,7 @@ void Sound::play(int num) {
 
 void Sound::playVoice(int num) {
   if (!load(num)) return;
+  lastVoice = num;
   ZEPL_PlaySoundLocal(data[num].get(), size[num], 1, 1, voicefreq);
 }
 

@@ -39,6 +39,7 @@ class Sound {
   std::vector<long> ptr;   // file offset of each clip (streaming mode)
   int onMemory = 0;        // nonzero: every clip loaded at construction
   long voicefreq = 22050;  // rate of playVoice: "FREQ"
+  int lastVoice = -1;      // clip the latest playVoice started (-1: none yet)
 
  private:
   bool build(int memory);

@@ -144,6 +144,22 @@ void ZesDevice::closeOutput() {
   }
 }
 
+void ZesDevice::silenceQueue() {
+  if (!param.active || !waveOut) return;
+  // Cleared first: the buffers the reset hands back are not refilled.
+  param.active = 0;
+  waveOut->reset();
+  param.active = 1;
+  waveOut->pause();
+  bool queuing = true;
+  for (auto& h : header) {
+    if (!h.data) continue;
+    std::memset(h.data, 0, static_cast<size_t>(h.length));
+    if (queuing) queuing = waveOut->write(h.data, h.length);
+  }
+  waveOut->restart();
+}
+
 // Device 0 (the installed back end) if it plays `format`, else -1.
 int ZesDevice::getDevId(_zesdevstat* format) {
   const int freq = format->freq == 44100 ? 44100 : 22050;

@@ -47,6 +47,10 @@ class ZesDevice {
   ZesDevice(const ZesDevice&) = delete;
   ZesDevice& operator=(const ZesDevice&) = delete;
 
+  // Takes back every buffer lent to the output, unheard ones included, and
+  // lends them again silent: what was mixed before is never heard.
+  void silenceQueue();
+
   // The back end's completion: refills a played buffer and queues it again.
   static void callbackProc(platform::AudioBackend* out, void* instance, char* buffer, long length);
 

@@ -116,6 +116,22 @@ void ZesEffect::pauseLocal(bool paused) {
   localPaused_ = paused;
 }
 
+long ZesEffect::localOffset() {
+  std::lock_guard<std::mutex> lock(lock_);
+  return wave[kLocal] && localBuffer ? static_cast<long>(wave[kLocal] - localBuffer.get()) : -1;
+}
+
+void ZesEffect::skipLocal(long bytes) {
+  std::lock_guard<std::mutex> lock(lock_);
+  if (!wave[kLocal] || bytes <= 0) return;
+  if (bytes >= rest[kLocal]) {
+    endChannel(kLocal);
+    return;
+  }
+  wave[kLocal] += bytes;
+  rest[kLocal] -= bytes;
+}
+
 void ZesEffect::callbackProc(_zesdevstat* stat, void* user, char* buffer, long length) {
   auto* self = static_cast<ZesEffect*>(user);
   if (!self || !buffer || length <= 0) return;

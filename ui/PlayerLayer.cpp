@@ -10,6 +10,7 @@
 #include "scenes/LmPlayer.h"
 #include "scenes/Scene.h"
 #include "scenes/SystemSound.h"
+#include "platform/FileSystem.h"
 #include "shell/Key.h"
 #include "sound/MixControl.h"
 #include "sound/zepl.h"
@@ -242,10 +243,8 @@ void PlayerLayer::messageShown(Game& g) {
   std::string bytes;
   if (fp && messageStart_ >= 0 && end > messageStart_ && end - messageStart_ <= 65536) {
     bytes.resize(static_cast<size_t>(end - messageStart_));
-    // Read aside and put back: the story's own reading goes on from `end`.
-    if (std::fseek(fp, messageStart_, SEEK_SET) == 0) bytes.resize(std::fread(&bytes[0], 1, bytes.size(), fp));
-    else bytes.clear();
-    std::fseek(fp, end, SEEK_SET);
+    // Read aside: the story's own position in the file stays where it is.
+    bytes.resize(platform::readAt(fp, messageStart_, &bytes[0], bytes.size()));
   }
   save::BacklogEntry e{speakerAtStart_, messageText(bytes)};
   japanese_ = looksJapanese(bytes.data(), bytes.size()) || looksJapanese(e.speaker.data(), e.speaker.size());
@@ -468,6 +467,10 @@ bool PlayerLayer::saveTo(int slot) {
   d.state = current_->state;
   const size_t keep = current_->backlogSize > backlogDropped_ ? current_->backlogSize - backlogDropped_ : 0;
   d.backlog.assign(backlog_.begin(), backlog_.begin() + static_cast<long>(std::min(keep, backlog_.size())));
+  for (const Moment& h : history_) {
+    const size_t size = h.backlogSize > backlogDropped_ ? h.backlogSize - backlogDropped_ : 0;
+    d.rollback.push_back(save::RollbackMoment{h.state, static_cast<uint32_t>(size), h.label});
+  }
   std::string error;
   if (!store_.write(slot, d, error)) {
     std::fprintf(stderr, "lmplayer: cannot save: %s\n", error.c_str());
@@ -502,6 +505,13 @@ bool PlayerLayer::loadFrom(int slot) {
   if (!restoreMoment(m, false)) return false;
   backlog_.assign(d.backlog.begin(), d.backlog.end());
   backlogDropped_ = 0;
+  for (save::RollbackMoment& r : d.rollback) {
+    Moment h;
+    h.state = std::move(r.state);
+    h.backlogSize = std::min<size_t>(r.backlogSize, backlog_.size());
+    h.label = std::move(r.label);
+    history_.push_back(std::move(h));
+  }
   messageChars_ = backlog_.empty() ? 0 : characterCount(backlog_.back().text);
   if (!backlog_.empty())
     japanese_ = looksJapanese(backlog_.back().text.data(), backlog_.back().text.size());

@@ -133,7 +133,9 @@ TEST_F(BadSaves, DamagedCutForeignAndOtherStorySavesAreRefusedAndChangeNothing) 
   expectRefused(Bytes(good.begin(), good.begin() + 20), "cut short");
 
   Bytes version = good;
-  version[8] = 2;  // a later format
+  version[8] = save::kSaveVersion + 1;  // a later format
+  expectRefused(version, "made by another version of the save format");
+  version[8] = 1;  // the first format, which kept no voice and no rollback
   expectRefused(version, "made by another version of the save format");
 
   expectRefused(Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'}, "not a save file");
@@ -172,8 +174,8 @@ TEST(QuitFromTheMenu, SavesAutomaticallyAndEndsTheRun) {
   const uint64_t story = header.u64();
   ASSERT_EQ(save::decodeSave(bytes.data(), bytes.size(), story, d), save::SaveProblem::None);
   // The moment the menu opened over: the message that waited at step 1590.
-  EXPECT_EQ(d.state.phase, 21);
-  EXPECT_EQ(d.state.chart, p.trace[1588].chart);
+  EXPECT_EQ(d.state.game.phase, 21);
+  EXPECT_EQ(d.state.game.chart, p.trace[1588].chart);
   EXPECT_EQ(d.thumb.width, save::Thumbnail::kWidth);
   EXPECT_EQ(d.thumb.height, save::Thumbnail::kHeight);
   EXPECT_FALSE(d.label.empty());

@@ -105,8 +105,8 @@ TEST_F(WindowComfortsE2E, TheMousePicksAChoiceOpensTheMenuAndClosingSaves) {
   save::ByteReader header(bytes.data() + 12, 8);
   save::SaveData d;
   ASSERT_EQ(save::decodeSave(bytes.data(), bytes.size(), header.u64(), d), save::SaveProblem::None);
-  EXPECT_EQ(d.state.phase, 21);
-  EXPECT_EQ(d.state.chart, 13) << "the English route";
+  EXPECT_EQ(d.state.game.phase, 21);
+  EXPECT_EQ(d.state.game.chart, 13) << "the English route";
   // The trace agrees: the language choice waited, then the English chart.
   const std::vector<TraceStep> t = readTraceFile(dir.path() + "/t.txt");
   ASSERT_GT(t.size(), 700u);

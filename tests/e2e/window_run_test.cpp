@@ -146,7 +146,7 @@ TEST(WindowRunStop, AStopSignalWritesTheAutomaticSaveAsClosingTheWindowDoes) {
   save::ByteReader header(bytes.data() + 12, 8);
   save::SaveData d;
   ASSERT_EQ(save::decodeSave(bytes.data(), bytes.size(), header.u64(), d), save::SaveProblem::None);
-  EXPECT_EQ(d.state.phase, 50) << "the language choice";
+  EXPECT_EQ(d.state.game.phase, 50) << "the language choice";
 
   // Reaching the step limit is no closing: nothing is written.
   EXPECT_EQ(stopAtTheLanguageChoice(dir.path() + "/limited", 0, 700), 0);

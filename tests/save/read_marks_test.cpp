@@ -75,7 +75,7 @@ TEST(SaveStore, AWrittenSlotReadsBackAndAFolderInTheWayIsReported) {
   lmtest::ScratchDir dir;
   save::SaveStore store(dir.path() + "/a/b", 77);
   save::SaveData d;
-  d.state.phase = 21;
+  d.state.game.phase = 21;
   d.label = "x";
   std::string error, message;
   ASSERT_TRUE(store.write(3, d, error)) << error;

@@ -23,21 +23,22 @@ SaveData sample() {
   d.thumb.height = 3;
   for (int i = 0; i < 36; ++i) d.thumb.rgb.push_back(static_cast<uint8_t>(i * 7));
   save::StorySnapshot& s = d.state;
-  s.phase = 50;
-  s.eyesstate = 300;
-  s.mouthstate = 60;
-  s.face_site = 1;
-  s.eyes = 2;
-  s.mouth = 1;
-  s.chart = 7;
-  s.fade = 64;
-  s.theta = -20;
-  s.size = 128;
-  s.scrX = -5;
-  s.scrY = 240;
-  s.zoom = 100;
-  s.apearmode = 5;
-  s.scroll = 1;
+  save::GameValues& gv = s.game;
+  gv.phase = 50;
+  gv.eyesstate = 300;
+  gv.mouthstate = 60;
+  gv.face_site = 1;
+  gv.eyes = 2;
+  gv.mouth = 1;
+  gv.chart = 7;
+  gv.fade = 64;
+  gv.theta = -20;
+  gv.size = 128;
+  gv.scrX = -5;
+  gv.scrY = 240;
+  gv.zoom = 100;
+  gv.apearmode = 5;
+  gv.scroll = 1;
   s.item[0] = "first";
   s.item[5] = "last";
   s.streamPos = 12345;
@@ -66,10 +67,11 @@ void expectSame(const SaveData& a, const SaveData& b) {
   EXPECT_EQ(a.thumb.rgb, b.thumb.rgb);
   EXPECT_EQ(a.backlog, b.backlog);
   const save::StorySnapshot &x = a.state, &y = b.state;
-  EXPECT_EQ(std::vector<int>({x.phase, x.eyesstate, x.mouthstate, x.face_site, x.eyes, x.mouth, x.chart, x.fade,
-                              x.theta, x.size, x.scrX, x.scrY, x.zoom, x.apearmode, x.scroll}),
-            std::vector<int>({y.phase, y.eyesstate, y.mouthstate, y.face_site, y.eyes, y.mouth, y.chart, y.fade,
-                              y.theta, y.size, y.scrX, y.scrY, y.zoom, y.apearmode, y.scroll}));
+  const save::GameValues &xg = x.game, &yg = y.game;
+  EXPECT_EQ(std::vector<int>({xg.phase, xg.eyesstate, xg.mouthstate, xg.face_site, xg.eyes, xg.mouth, xg.chart, xg.fade,
+                              xg.theta, xg.size, xg.scrX, xg.scrY, xg.zoom, xg.apearmode, xg.scroll}),
+            std::vector<int>({yg.phase, yg.eyesstate, yg.mouthstate, yg.face_site, yg.eyes, yg.mouth, yg.chart, yg.fade,
+                              yg.theta, yg.size, yg.scrX, yg.scrY, yg.zoom, yg.apearmode, yg.scroll}));
   EXPECT_EQ(x.item, y.item);
   EXPECT_EQ(x.streamPos, y.streamPos);
   EXPECT_EQ(x.hasPicture, y.hasPicture);
@@ -156,7 +158,7 @@ TEST(SaveFile, OtherStoriesExtraBytesAndImplausibleValuesAreRefused) {
     SaveData o;
     return save::decodeSave(g.data(), g.size(), kStory, o);
   };
-  EXPECT_EQ(refusedWith([](SaveData& d) { d.state.phase = 32; }), SaveProblem::Damaged);
+  EXPECT_EQ(refusedWith([](SaveData& d) { d.state.game.phase = 32; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.text.row = 300; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.text.left = 5; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.choice.select = 2; }), SaveProblem::Damaged);
@@ -165,8 +167,8 @@ TEST(SaveFile, OtherStoriesExtraBytesAndImplausibleValuesAreRefused) {
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.step.result = 6; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.hasChoice = false; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.thumb.rgb.pop_back(); }), SaveProblem::Damaged);
-  EXPECT_EQ(refusedWith([](SaveData& d) { d.state.fade = 128; }), SaveProblem::Damaged);
-  EXPECT_EQ(refusedWith([](SaveData& d) { d.state.phase = 21; }), SaveProblem::None);
+  EXPECT_EQ(refusedWith([](SaveData& d) { d.state.game.fade = 128; }), SaveProblem::Damaged);
+  EXPECT_EQ(refusedWith([](SaveData& d) { d.state.game.phase = 21; }), SaveProblem::None);
 }
 
 TEST(SaveFile, OverlongNamesInTheFileAreRefused) {

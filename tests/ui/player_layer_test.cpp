@@ -189,6 +189,7 @@ TEST_F(LayerTest, AQuickLoadPutsBackTheMomentAndItsBacklog) {
   env.saveDir = dir.path() + "/saves";
   start(env);
   ASSERT_TRUE(untilWaiting());
+  const std::string first = screen();
   tap(VK_RETURN);
   ASSERT_TRUE(untilWaiting());
   const std::string saved = screen();
@@ -202,7 +203,11 @@ TEST_F(LayerTest, AQuickLoadPutsBackTheMomentAndItsBacklog) {
   EXPECT_EQ(screen(), saved);
   ASSERT_EQ(layer->backlog().size(), 2u);
   EXPECT_EQ(layer->backlog().back().text, "Second");
-  EXPECT_EQ(layer->rollbackDepth(), 0u) << "a load starts a new history";
+  // The save keeps the moments before it: rollback goes on across the load.
+  ASSERT_EQ(layer->rollbackDepth(), 1u);
+  tap(VK_BACK);
+  EXPECT_EQ(screen(), first);
+  EXPECT_EQ(layer->backlog().size(), 1u);
 }
 
 // The story's files changed and it starts afresh (a new machine behind the
