@@ -51,7 +51,7 @@ const char* problemWords(const Words& w, save::SaveProblem p) {
 
 // The scene machine the frame loop owns: a new LmPlayer, stepped and drawn
 // through the layer.
-class PlayerLayer::Machine : public app::SceneMachine {
+class PlayerLayer::Machine : public loop::SceneMachine {
  public:
   explicit Machine(PlayerLayer& layer) : layer_(layer), player_(std::make_unique<LmPlayer>()) {
     layer_.attach(player_.get());
@@ -77,7 +77,7 @@ PlayerLayer::PlayerLayer(Environment env) : env_(std::move(env)), written_(env_.
 
 PlayerLayer::~PlayerLayer() { persist(); }
 
-std::unique_ptr<app::SceneMachine> PlayerLayer::makeMachine() { return std::make_unique<Machine>(*this); }
+std::unique_ptr<loop::SceneMachine> PlayerLayer::makeMachine() { return std::make_unique<Machine>(*this); }
 
 // A new LmPlayer (the run's first, or one started afresh when the story's
 // files changed): moments recorded in an earlier one do not belong to it, and
@@ -371,19 +371,19 @@ void PlayerLayer::key(unsigned vk, bool down) {
   keyAction(vk, 1);
 }
 
-void PlayerLayer::pointer(const app::PointerEvent& e) {
+void PlayerLayer::pointer(const platform::PointerEvent& e) {
   if (!screens_.empty()) {
     screens_.back()->pointer(e);
     return;
   }
   switch (e.kind) {
-    case app::PointerEvent::Move:
+    case platform::PointerEvent::Move:
       if (const int row = choiceRowAt(e.x, e.y); row >= 0) hoverTarget_ = row;
       break;
-    case app::PointerEvent::LeftDown: clickAt(e.x, e.y, true); break;
-    case app::PointerEvent::RightDown: openMenu(); break;
-    case app::PointerEvent::WheelUp: openBacklog(); break;
-    case app::PointerEvent::WheelDown: pendingDecide_ = true; break;
+    case platform::PointerEvent::LeftDown: clickAt(e.x, e.y, true); break;
+    case platform::PointerEvent::RightDown: openMenu(); break;
+    case platform::PointerEvent::WheelUp: openBacklog(); break;
+    case platform::PointerEvent::WheelDown: pendingDecide_ = true; break;
     default: break;
   }
 }

@@ -17,8 +17,8 @@
 #include "save/ReadMarks.h"
 #include "save/SaveStore.h"
 #include "settings/Settings.h"
-#include "shell/app/Host.h"
-#include "shell/app/SceneMachine.h"
+#include "platform/Host.h"
+#include "loop/SceneMachine.h"
 #include "ui/Screen.h"
 
 class LmPlayer;
@@ -46,7 +46,7 @@ struct Environment {
   std::function<void()> written;
 };
 
-class PlayerLayer : public app::HostEvents, private ScreenHost {
+class PlayerLayer : public platform::HostEvents, private ScreenHost {
  public:
   static constexpr int kSkipStepsPerFrame = 8;
   static constexpr size_t kRollbackDepth = 200;
@@ -60,11 +60,11 @@ class PlayerLayer : public app::HostEvents, private ScreenHost {
   PlayerLayer& operator=(const PlayerLayer&) = delete;
 
   // The machine the frame loop steps: a new LmPlayer behind this layer.
-  std::unique_ptr<app::SceneMachine> makeMachine();
+  std::unique_ptr<loop::SceneMachine> makeMachine();
 
   // Input, in the order it happened (window or script).
   void key(unsigned vk, bool down) override;
-  void pointer(const app::PointerEvent& e) override;
+  void pointer(const platform::PointerEvent& e) override;
   void paint() override {}
   void close() override {}
   // "shot <file>": a notice names the screenshot just saved.

@@ -9,7 +9,7 @@
 
 #include "save/SaveFile.h"
 #include "settings/Settings.h"
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 #include "ui/Canvas.h"
 #include "ui/Words.h"
 
@@ -54,7 +54,7 @@ class Screen {
   // A key press (virtual-key code, repeats included).
   virtual void key(unsigned vk) = 0;
   // A mouse or touch event in frame coordinates.
-  virtual void pointer(const app::PointerEvent& e) = 0;
+  virtual void pointer(const platform::PointerEvent& e) = 0;
   virtual void draw(Canvas& c) = 0;
 };
 

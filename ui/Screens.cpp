@@ -12,7 +12,7 @@ namespace ui {
 
 namespace {
 
-using app::PointerEvent;
+using platform::PointerEvent;
 
 bool isUp(unsigned vk) { return vk == VK_UP || vk == VK_NUMPAD8; }
 bool isDown(unsigned vk) { return vk == VK_DOWN || vk == VK_NUMPAD2; }
@@ -57,25 +57,25 @@ class ListScreen : public Screen {
     else if (isRight(vk)) adjust(list_.cursor, +1);
   }
 
-  void pointer(const PointerEvent& e) override {
+  void pointer(const platform::PointerEvent& e) override {
     const int row = list_.hit(e.x, e.y);
     switch (e.kind) {
-      case PointerEvent::Move:
+      case platform::PointerEvent::Move:
         if (row >= 0) move(row);
         break;
-      case PointerEvent::LeftDown:
+      case platform::PointerEvent::LeftDown:
         if (row >= 0) {
           move(row);
           click(row, e.x);
         }
         break;
-      case PointerEvent::RightDown:
+      case platform::PointerEvent::RightDown:
         host_.back();
         break;
-      case PointerEvent::WheelUp:
+      case platform::PointerEvent::WheelUp:
         move(list_.cursor - 1);
         break;
-      case PointerEvent::WheelDown:
+      case platform::PointerEvent::WheelDown:
         move(list_.cursor + 1);
         break;
       default:
@@ -286,10 +286,10 @@ class Backlog : public Screen {
     else if (isBack(vk) || isDecide(vk)) host_.back();
   }
 
-  void pointer(const PointerEvent& e) override {
-    if (e.kind == PointerEvent::WheelUp) scroll(-1);
-    else if (e.kind == PointerEvent::WheelDown) top_ >= last() ? host_.back() : scroll(+1);
-    else if (e.kind == PointerEvent::RightDown) host_.back();
+  void pointer(const platform::PointerEvent& e) override {
+    if (e.kind == platform::PointerEvent::WheelUp) scroll(-1);
+    else if (e.kind == platform::PointerEvent::WheelDown) top_ >= last() ? host_.back() : scroll(+1);
+    else if (e.kind == platform::PointerEvent::RightDown) host_.back();
   }
 
   void draw(Canvas& c) override {

@@ -28,25 +28,25 @@ constexpr int kHeight = 240;
 constexpr uint32_t kTickMs = 5;
 const char* const kCaption = "Lumaro\xE2\x98\x86Player";  // "Lumaro☆Player" in UTF-8
 
-class SdlHost : public app::Host {
+class SdlHost : public platform::Host {
  public:
-  SdlHost(const app::HostSettings& settings)
+  SdlHost(const platform::HostSettings& settings)
       : shotDir_(settings.shotDir), scale_(settings.scale), startFull_(settings.fullscreen) {}
   ~SdlHost() override;
 
   bool open(std::string& error);
   Clock& clock() override { return clock_; }
-  void waitTick(app::HostEvents& events) override;
-  void waitUntil(uint32_t due, app::HostEvents& events) override;
+  void waitTick(platform::HostEvents& events) override;
+  void waitUntil(uint32_t due, platform::HostEvents& events) override;
   void setWindowMode(int scale, bool fullscreen) override;
   bool fullscreen() const override;
   bool windowModes() const override { return true; }
 
  private:
   int automaticScale() const;
-  void handle(const SDL_Event& e, app::HostEvents& events);
-  void handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events);
-  void toggleFullscreen(app::HostEvents& events);
+  void handle(const SDL_Event& e, platform::HostEvents& events);
+  void handleKey(const SDL_KeyboardEvent& k, platform::HostEvents& events);
+  void toggleFullscreen(platform::HostEvents& events);
 
   std::string shotDir_;
   int scale_;
@@ -132,7 +132,7 @@ SdlHost::~SdlHost() {
   if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER);
 }
 
-void SdlHost::waitTick(app::HostEvents& events) {
+void SdlHost::waitTick(platform::HostEvents& events) {
   uint32_t now = clock_.now();
   // After a long frame, tick again at once rather than replaying missed ticks.
   if (static_cast<int32_t>(now - nextTick_) > static_cast<int32_t>(kTickMs)) nextTick_ = now;
@@ -147,7 +147,7 @@ void SdlHost::waitTick(app::HostEvents& events) {
   nextTick_ += kTickMs;
 }
 
-void SdlHost::waitUntil(uint32_t due, app::HostEvents& events) {
+void SdlHost::waitUntil(uint32_t due, platform::HostEvents& events) {
   SDL_Event e;
   bool delivered = false;
   while (SDL_PollEvent(&e)) {
@@ -165,7 +165,7 @@ void SdlHost::waitUntil(uint32_t due, app::HostEvents& events) {
   }
 }
 
-void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
+void SdlHost::handle(const SDL_Event& e, platform::HostEvents& events) {
   switch (e.type) {
     case SDL_QUIT:
       events.close();
@@ -183,7 +183,7 @@ void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEWHEEL: {
-      app::PointerEvent p;
+      platform::PointerEvent p;
       if (pointerForEvent(e, pointerX_, pointerY_, p)) events.pointer(p);
       break;
     }
@@ -209,7 +209,7 @@ void SdlHost::handle(const SDL_Event& e, app::HostEvents& events) {
   }
 }
 
-void SdlHost::handleKey(const SDL_KeyboardEvent& k, app::HostEvents& events) {
+void SdlHost::handleKey(const SDL_KeyboardEvent& k, platform::HostEvents& events) {
   const bool down = k.type == SDL_KEYDOWN;
   const KeyRoute route = routeKeyEvent(k.keysym.scancode, k.keysym.mod, down, k.repeat != 0);
   if (route.command == WindowCommand::ToggleFullscreen) toggleFullscreen(events);
@@ -245,7 +245,7 @@ void SdlHost::setWindowMode(int scale, bool full) {
 
 bool SdlHost::fullscreen() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0; }
 
-void SdlHost::toggleFullscreen(app::HostEvents& events) {
+void SdlHost::toggleFullscreen(platform::HostEvents& events) {
   const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
   SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
   if (presenter_) presenter_->repaint();
@@ -260,7 +260,7 @@ int defaultWindowScale(int desktopWidth, int desktopHeight) {
   return std::clamp(scale, 1, 8);
 }
 
-std::unique_ptr<app::Host> openSdlHost(const app::HostSettings& settings, std::string& error) {
+std::unique_ptr<platform::Host> openSdlHost(const platform::HostSettings& settings, std::string& error) {
   auto host = std::make_unique<SdlHost>(settings);
   if (!host->open(error)) return nullptr;
   return host;

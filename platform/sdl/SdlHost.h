@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 
 namespace platform {
 
 // Opens the window and installs its presenter, notice box and audio back
 // end for the host's lifetime; null with a reason in `error` on failure.
-std::unique_ptr<app::Host> openSdlHost(const app::HostSettings& settings, std::string& error);
+std::unique_ptr<platform::Host> openSdlHost(const platform::HostSettings& settings, std::string& error);
 
 // The default window scale: the largest whole scale whose 320 x 240 window
 // fits in half the desktop's width and height, from 1 to 8.

@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "shell/Key.h"
+#include "platform/VirtualKeys.h"
 
 namespace platform {
 

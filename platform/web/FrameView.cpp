@@ -20,9 +20,9 @@ void frameToRgba(const Frame& frame, std::vector<unsigned char>& out) {
   }
 }
 
-app::PointerEvent framePoint(app::PointerEvent::Kind kind, double cssX, double cssY, double cssWidth,
+platform::PointerEvent framePoint(platform::PointerEvent::Kind kind, double cssX, double cssY, double cssWidth,
                              double cssHeight, int frameWidth, int frameHeight) {
-  app::PointerEvent e;
+  platform::PointerEvent e;
   e.kind = kind;
   if (cssWidth <= 0 || cssHeight <= 0) return e;
   const int x = static_cast<int>(std::floor(cssX * frameWidth / cssWidth));

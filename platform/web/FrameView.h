@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Presenter.h"
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 
 namespace platform {
 
@@ -13,7 +13,7 @@ void frameToRgba(const Frame& frame, std::vector<unsigned char>& out);
 
 // A point at (cssX, cssY) on an element shown `cssWidth` x `cssHeight` big,
 // in the coordinates of a `frameWidth` x `frameHeight` frame, clamped to it.
-app::PointerEvent framePoint(app::PointerEvent::Kind kind, double cssX, double cssY, double cssWidth,
+platform::PointerEvent framePoint(platform::PointerEvent::Kind kind, double cssX, double cssY, double cssWidth,
                              double cssHeight, int frameWidth, int frameHeight);
 
 }  // namespace platform

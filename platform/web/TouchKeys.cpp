@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "shell/Key.h"
+#include "platform/VirtualKeys.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include "platform/web/WebKeys.h"
 
-#include "shell/Key.h"
+#include "platform/VirtualKeys.h"
 
 namespace platform {
 

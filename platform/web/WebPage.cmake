@@ -9,7 +9,7 @@ if(NOT EXISTS "${LM_WEB_DATA}/kirune.ini")
 endif()
 
 lm_library(lm_platform_html5 platform/web/html5 lm_platform_web lmcore)
-add_executable(lmplayer platform/web/html5/main.cpp)
+add_executable(lmplayer ${CMAKE_SOURCE_DIR}/app/web/main.cpp)
 target_link_libraries(lmplayer PRIVATE lm_platform_html5 lmcore)
 set_target_properties(lmplayer PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${LM_WEB_OUT})
 

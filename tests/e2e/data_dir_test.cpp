@@ -2,7 +2,7 @@
 // build tree's demo beside the program, or the installed demo under the prefix.
 #include <gtest/gtest.h>
 
-#include "shell/app/Run.h"
+#include "app/Run.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The frame loop against a virtual clock: deadlines, catch-up, the reset
 // after a file was opened, start-up failure, re-entrancy and the wrap of the
 // 32-bit tick counter.
-#include "shell/app/FrameLoop.h"
+#include "loop/FrameLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,13 @@
 #include "platform/Clock.h"
 #include "platform/Presenter.h"
 #include "shell/FileUtils.h"
-#include "shell/app/LmPlayerMachine.h"
+#include "loop/LmPlayerMachine.h"
 #include "scenes/LmPlayer.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-using app::FrameLoop;
+using loop::FrameLoop;
 
 struct Counts {
   int steps = 0;
@@ -27,7 +27,7 @@ struct Counts {
 };
 
 // Counts steps and draws; `onStep` runs inside each step (after counting).
-class FakeMachine : public app::SceneMachine {
+class FakeMachine : public loop::SceneMachine {
  public:
   FakeMachine(Counts& c, std::function<void(int)> onStep = {}) : c_(c), onStep_(std::move(onStep)) {}
   ~FakeMachine() override { c_.destroyed = true; }
@@ -62,7 +62,7 @@ class FrameLoopTest : public ::testing::Test {
   lmtest::ScratchDir dir;
   platform::HeadlessPresenter presenter;
   platform::VirtualClock clock{1000};
-  FrameLoop loop{clock};
+  loop::FrameLoop loop{clock};
   Counts counts;
 };
 
@@ -131,7 +131,7 @@ TEST_F(FrameLoopTest, TheSystemBankMakesTheFirstStepResetTheDeadline) {
   at(T + 300);
   EXPECT_EQ(loop.steps(), 2 + 7);
   EXPECT_EQ(loop.deadline(), T + 312);
-  auto* m = dynamic_cast<app::LmPlayerMachine*>(loop.machine());
+  auto* m = dynamic_cast<loop::LmPlayerMachine*>(loop.machine());
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->player()->phase, 1);
 }
@@ -140,7 +140,7 @@ TEST_F(FrameLoopTest, AFailedFrameBufferQuitsWithZeroAndNoTimer) {
   platform::HeadlessAudio audio;
   platform::setAudioBackend(&audio);
   {
-    FrameLoop failing(clock);
+    loop::FrameLoop failing(clock);
     failing.setMachineFactory([this] { return std::make_unique<FakeMachine>(counts); });
     failing.setDeviceFactory([] { return std::make_unique<ZegDevice>(0, 0, 24); });
     failing.create();
@@ -227,12 +227,12 @@ TEST_F(FrameLoopTest, TeardownOrderAndErrorLog) {
   bool timerStoppedFirst = false, deviceAlive = false;
   loop.setMachineFactory([&] {
     struct Probe : FakeMachine {
-      Probe(Counts& c, FrameLoop& l, bool& t, bool& d) : FakeMachine(c), l_(l), t_(t), d_(d) {}
+      Probe(Counts& c, loop::FrameLoop& l, bool& t, bool& d) : FakeMachine(c), l_(l), t_(t), d_(d) {}
       ~Probe() override {
         t_ = !l_.timerRunning();
         d_ = l_.device() != nullptr;
       }
-      FrameLoop& l_;
+      loop::FrameLoop& l_;
       bool& t_;
       bool& d_;
     };

@@ -8,8 +8,8 @@
 #include "platform/Clock.h"
 #include "scenes/LmPlayer.h"
 #include "shell/Key.h"
-#include "shell/app/Options.h"
-#include "shell/app/Session.h"
+#include "app/Options.h"
+#include "app/Session.h"
 #include "PlayerRun.h"
 #include "support/TestSupport.h"
 
@@ -69,7 +69,7 @@ TEST(Options, MouseEntriesAndThePlayersOwnKeys) {
                                   ev, error))
       << error;
   ASSERT_EQ(ev.size(), 25u);  // keys without + or - press and release
-  using K = app::PointerEvent;
+  using K = platform::PointerEvent;
   auto pointer = [](const InputEvent& e, long step, K::Kind kind, int x, int y) {
     return e.isPointer && e.step == step && e.pointer.kind == kind && e.pointer.x == x && e.pointer.y == y;
   };
@@ -183,7 +183,7 @@ TEST_F(SessionTest, KeysArriveJustBeforeTheirStepAndTheLimitStopsTheLoop) {
   {
     app::Session session(o);
     ASSERT_TRUE(session.ok());
-    app::FrameLoop loop(clock);
+    loop::FrameLoop loop(clock);
     session.attach(loop);
     loop.create();
     while (!loop.quitPosted()) {
@@ -212,7 +212,7 @@ TEST_F(SessionTest, AnInputListRepeatsEveryPeriod) {
   std::vector<int> seen;
   {
     app::Session session(o);
-    app::FrameLoop loop(clock);
+    loop::FrameLoop loop(clock);
     session.attach(loop);
     loop.create();
     while (!loop.quitPosted()) {
@@ -257,7 +257,7 @@ TEST_F(SessionTest, EventLogTellsTheKeyBitsEachStepSawAndTheWindowsEvents) {
   {
     app::Session session(o);
     ASSERT_TRUE(session.ok()) << session.error();
-    app::FrameLoop loop(clock);
+    loop::FrameLoop loop(clock);
     session.attach(loop);
     loop.create();
     session.windowEvent("paint");  // before any step

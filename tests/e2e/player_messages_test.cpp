@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PlayerRun.h"
-#include "shell/app/Run.h"
+#include "app/Run.h"
 #include "tools/MiniStory.h"
 
 namespace lmtest {

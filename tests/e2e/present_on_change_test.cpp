@@ -11,12 +11,12 @@
 #include "platform/Clock.h"
 #include "platform/Presenter.h"
 #include "shell/FileUtils.h"
-#include "shell/app/FrameLoop.h"
+#include "loop/FrameLoop.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-using app::FrameLoop;
+using loop::FrameLoop;
 
 // Keeps a copy of every frame handed to it.
 class CountingPresenter : public platform::Presenter {
@@ -29,7 +29,7 @@ class CountingPresenter : public platform::Presenter {
 
 // Draws picture number look(step) of the latest step: the whole screen in
 // one grey, or with one byte changed at the start or the end of the storage.
-class ScriptedMachine : public app::SceneMachine {
+class ScriptedMachine : public loop::SceneMachine {
  public:
   explicit ScriptedMachine(std::function<int(int)> look) : look_(std::move(look)) {}
   int main() override {
@@ -76,14 +76,14 @@ class PresentOnChangeTest : public ::testing::Test {
     }
   }
   std::vector<unsigned char> screen() const {
-    const ZegDevice& z = *const_cast<FrameLoop&>(loop).device();
+    const ZegDevice& z = *const_cast<loop::FrameLoop&>(loop).device();
     return {z.storage(), z.storage() + static_cast<size_t>(z.storageStride()) * z.height};
   }
 
   lmtest::ScratchDir dir;
   CountingPresenter presenter;
   platform::VirtualClock clock{1000};
-  FrameLoop loop{clock};
+  loop::FrameLoop loop{clock};
   ScriptedMachine* machine = nullptr;
 };
 

@@ -18,20 +18,20 @@
 #include "scenes/LmPlayer.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
-#include "shell/app/Run.h"
+#include "app/Run.h"
 #include "sound/soundDevice.h"
 
 namespace lmtest {
 namespace {
 
 // Ticks on virtual time, 5 ms apart, with the sound played up to each tick.
-class VirtualHost : public app::Host {
+class VirtualHost : public platform::Host {
  public:
   // `signalAt` > 0: SIGTERM is raised at the tick that reaches that time.
   explicit VirtualHost(uint32_t signalAt = 0) : signalAt_(signalAt) { platform::setAudioBackend(&audio_); }
   ~VirtualHost() override { platform::setAudioBackend(nullptr); }
   platform::Clock& clock() override { return clock_; }
-  void waitTick(app::HostEvents&) override {
+  void waitTick(platform::HostEvents&) override {
     clock_.advance(5);
     audio_.advanceTo(clock_.now());
     if (signalAt_ && clock_.now() == signalAt_) std::raise(SIGTERM);
@@ -61,7 +61,7 @@ std::vector<std::string> headlessHashes(const std::string& dir) {
   return lines(slurp(dir + "/want.txt"));
 }
 
-std::vector<std::string> windowHashes(const std::string& dir, const app::HostFactory& open) {
+std::vector<std::string> windowHashes(const std::string& dir, const platform::HostFactory& open) {
   resetPlayerState();
   std::vector<std::string> args = {"--data", binaryDir() + "/demo-data", "--steps", "500", "--input", kKeys,
                                    "--frame-hashes", dir + "/got.txt"};
@@ -84,8 +84,8 @@ TEST(WindowRunTicks, TheProgramLoopingOnAHostsTicksDrawsTheHeadlessFrames) {
   ScratchDir dir;
   ASSERT_TRUE(fileExists(binaryDir() + "/demo-data/kirune.ini")) << "demo-data is not built";
   const auto want = headlessHashes(dir.path());
-  const auto got = windowHashes(dir.path(), [](const app::HostSettings&, std::string&) {
-    return std::unique_ptr<app::Host>(std::make_unique<VirtualHost>());
+  const auto got = windowHashes(dir.path(), [](const platform::HostSettings&, std::string&) {
+    return std::unique_ptr<platform::Host>(std::make_unique<VirtualHost>());
   });
   expectSameFrames(want, got);
 }
@@ -129,8 +129,8 @@ int stopAtTheLanguageChoice(const std::string& saves, uint32_t signalAt, long st
                                  Script::demo(800, false).list(), "--save-dir", saves},
                                 options, error))
       << error;
-  const int code = app::run(options, [signalAt](const app::HostSettings&, std::string&) {
-    return std::unique_ptr<app::Host>(std::make_unique<VirtualHost>(signalAt));
+  const int code = app::run(options, [signalAt](const platform::HostSettings&, std::string&) {
+    return std::unique_ptr<platform::Host>(std::make_unique<VirtualHost>(signalAt));
   });
   platform::resetStopSignals();
   resetPlayerState();

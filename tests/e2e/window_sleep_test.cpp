@@ -16,17 +16,17 @@
 #include "scenes/LmPlayer.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
-#include "shell/app/Run.h"
-#include "shell/app/WakePlan.h"
+#include "app/Run.h"
+#include "loop/WakePlan.h"
 #include "sound/soundDevice.h"
 
 namespace lmtest {
 namespace {
 
 TEST(WakePlan, WakesAtEachDeadlineUntilTheScreenStandsStill) {
-  app::WakePlan plan;
+  loop::WakePlan plan;
   EXPECT_EQ(plan.wakeAt(1000), 1001u);  // the first moment a step is due
-  for (int i = 0; i < app::WakePlan::kStillFrames - 1; i++) plan.afterTick(true, false);
+  for (int i = 0; i < loop::WakePlan::kStillFrames - 1; i++) plan.afterTick(true, false);
   EXPECT_EQ(plan.wakeAt(1000), 1001u);
   plan.afterTick(false, false);  // a tick that drew nothing does not count
   EXPECT_EQ(plan.wakeAt(1000), 1001u);
@@ -36,7 +36,7 @@ TEST(WakePlan, WakesAtEachDeadlineUntilTheScreenStandsStill) {
   EXPECT_EQ(plan.wakeAt(0xFFFFFFF5u), 0x6u);  // the tick counter wraps
   plan.afterTick(true, true);  // a changed frame
   EXPECT_EQ(plan.wakeAt(1000), 1001u);
-  for (int i = 0; i < app::WakePlan::kStillFrames; i++) plan.afterTick(true, false);
+  for (int i = 0; i < loop::WakePlan::kStillFrames; i++) plan.afterTick(true, false);
   EXPECT_TRUE(plan.still());
   plan.input();
   EXPECT_FALSE(plan.still());
@@ -46,7 +46,7 @@ TEST(WakePlan, WakesAtEachDeadlineUntilTheScreenStandsStill) {
 // Sleeps on virtual time: each wait moves the clock to the time asked for (or
 // to a scripted event before it, which it then delivers), and plays the sound
 // up to there. Keeps a presenter, as a window does.
-class SleepingHost : public app::Host {
+class SleepingHost : public platform::Host {
  public:
   SleepingHost() {
     platform::setAudioBackend(&audio_);
@@ -57,8 +57,8 @@ class SleepingHost : public app::Host {
     platform::setPresenter(nullptr);
   }
   platform::Clock& clock() override { return clock_; }
-  void waitTick(app::HostEvents&) override { ADD_FAILURE() << "a sleeping host is never asked to tick"; }
-  void waitUntil(uint32_t due, app::HostEvents& events) override {
+  void waitTick(platform::HostEvents&) override { ADD_FAILURE() << "a sleeping host is never asked to tick"; }
+  void waitUntil(uint32_t due, platform::HostEvents& events) override {
     dues.push_back(due);
     if (onWait) onWait(due, events);
     if (static_cast<int32_t>(due - clock_.now()) > 0) clock_.set(due);
@@ -67,7 +67,7 @@ class SleepingHost : public app::Host {
   platform::VirtualClock& virtualClock() { return clock_; }
 
   std::vector<uint32_t> dues;
-  std::function<void(uint32_t, app::HostEvents&)> onWait;
+  std::function<void(uint32_t, platform::HostEvents&)> onWait;
 
  private:
   platform::VirtualClock clock_{0};
@@ -165,7 +165,7 @@ TEST(WindowSleep, InputBringsBackAWakeUpPerStep) {
   auto windowRun = std::make_unique<app::WindowRun>(*setup->session, *host);
   // A key goes down at the 150th wait and up at the 151st (a key no step reads).
   int wait = 0;
-  host->onWait = [&](uint32_t, app::HostEvents& events) {
+  host->onWait = [&](uint32_t, platform::HostEvents& events) {
     ++wait;
     if (wait == 150 || wait == 151) events.key(0x41, wait == 150);
   };
@@ -182,8 +182,8 @@ TEST(WindowSleep, InputBringsBackAWakeUpPerStep) {
   EXPECT_FALSE(still[10]);
   EXPECT_TRUE(still[149]);   // long still by then
   EXPECT_FALSE(still[150]);  // the key was delivered during wait 150
-  EXPECT_FALSE(still[151 + app::WakePlan::kStillFrames - 2]);
-  EXPECT_TRUE(still[151 + app::WakePlan::kStillFrames + 1]);
+  EXPECT_FALSE(still[151 + loop::WakePlan::kStillFrames - 2]);
+  EXPECT_TRUE(still[151 + loop::WakePlan::kStillFrames + 1]);
 }
 
 }  // namespace

@@ -13,13 +13,13 @@
 #include "platform/sdl/SdlHost.h"
 #include "platform/sdl/SdlKeys.h"
 #include "shell/Key.h"
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 
 namespace {
 
 // Keeps the key events the host delivers and applies them to the key state,
 // as the frame loop does.
-class KeyEvents : public app::HostEvents {
+class KeyEvents : public platform::HostEvents {
  public:
   struct Event {
     unsigned vk;
@@ -43,7 +43,7 @@ class SdlControllerTest : public ::testing::Test {
     // controller events.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     KeyReset();
-    app::HostSettings settings;
+    platform::HostSettings settings;
     settings.scale = 1;
     std::string error;
     host = platform::openSdlHost(settings, error);
@@ -118,7 +118,7 @@ class SdlControllerTest : public ::testing::Test {
     return held;
   }
 
-  std::unique_ptr<app::Host> host;
+  std::unique_ptr<platform::Host> host;
   KeyEvents sink;
   int device = -1;
   SDL_GameController* controller = nullptr;  // opened by the window

@@ -5,7 +5,7 @@
 
 #include "platform/sdl/SdlPointer.h"
 
-using app::PointerEvent;
+using platform::PointerEvent;
 using platform::pointerForEvent;
 
 namespace {
@@ -39,9 +39,9 @@ SDL_Event wheel(int y, Uint32 direction = SDL_MOUSEWHEEL_NORMAL) {
 
 TEST(SdlPointer, PositionsOnTheLetterboxClampToTheFrameEdge) {
   int lx = 0, ly = 0;
-  PointerEvent p;
+  platform::PointerEvent p;
   ASSERT_TRUE(pointerForEvent(motion(-7, 120), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::Move);
+  EXPECT_EQ(p.kind, platform::PointerEvent::Move);
   EXPECT_EQ(p.x, 0);
   EXPECT_EQ(p.y, 120);
   ASSERT_TRUE(pointerForEvent(motion(400, 300), lx, ly, p));
@@ -54,14 +54,14 @@ TEST(SdlPointer, PositionsOnTheLetterboxClampToTheFrameEdge) {
 
 TEST(SdlPointer, LeftAndRightButtonsOthersIgnored) {
   int lx = 0, ly = 0;
-  PointerEvent p;
+  platform::PointerEvent p;
   ASSERT_TRUE(pointerForEvent(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 20), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::LeftDown);
+  EXPECT_EQ(p.kind, platform::PointerEvent::LeftDown);
   EXPECT_EQ(p.x, 10);
   ASSERT_TRUE(pointerForEvent(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 10, 20), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::LeftUp);
+  EXPECT_EQ(p.kind, platform::PointerEvent::LeftUp);
   ASSERT_TRUE(pointerForEvent(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 500, 20), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::RightDown);
+  EXPECT_EQ(p.kind, platform::PointerEvent::RightDown);
   EXPECT_EQ(p.x, 319);
   EXPECT_FALSE(pointerForEvent(button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 1), lx, ly, p));
   SDL_Event key{};
@@ -71,15 +71,15 @@ TEST(SdlPointer, LeftAndRightButtonsOthersIgnored) {
 
 TEST(SdlPointer, TheWheelIsReportedWhereThePointerLastWas) {
   int lx = 0, ly = 0;
-  PointerEvent p;
+  platform::PointerEvent p;
   pointerForEvent(motion(33, 44), lx, ly, p);
   ASSERT_TRUE(pointerForEvent(wheel(2), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::WheelUp);
+  EXPECT_EQ(p.kind, platform::PointerEvent::WheelUp);
   EXPECT_EQ(p.x, 33);
   EXPECT_EQ(p.y, 44);
   ASSERT_TRUE(pointerForEvent(wheel(-1), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::WheelDown);
+  EXPECT_EQ(p.kind, platform::PointerEvent::WheelDown);
   ASSERT_TRUE(pointerForEvent(wheel(1, SDL_MOUSEWHEEL_FLIPPED), lx, ly, p));
-  EXPECT_EQ(p.kind, PointerEvent::WheelDown);
+  EXPECT_EQ(p.kind, platform::PointerEvent::WheelDown);
   EXPECT_FALSE(pointerForEvent(wheel(0), lx, ly, p));
 }

@@ -95,7 +95,7 @@ class LayerTest : public ::testing::Test {
 
   ScratchDir dir;
   std::unique_ptr<ui::PlayerLayer> layer;
-  std::unique_ptr<app::SceneMachine> machine;
+  std::unique_ptr<loop::SceneMachine> machine;
 };
 
 }  // namespace lmtest

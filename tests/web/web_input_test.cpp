@@ -153,7 +153,7 @@ TEST(FrameView, CanvasPixelsAreTheFrameTopDownWithOpaqueAlpha) {
 }
 
 TEST(FrameView, PointsOnTheScaledCanvasLandOnFramePixels) {
-  using K = app::PointerEvent;
+  using K = platform::PointerEvent;
   auto at = [](double x, double y) { return platform::framePoint(K::LeftDown, x, y, 960, 720, 320, 240); };
   EXPECT_EQ(at(0, 0).x, 0);
   EXPECT_EQ(at(2.9, 2.9).y, 0);

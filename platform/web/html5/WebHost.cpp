@@ -47,7 +47,7 @@ class PagePresenter : public Presenter {
 
 void pageNotice(const char* caption, const char* text) { page::notice(caption, text); }
 
-class WebHost : public app::Host {
+class WebHost : public platform::Host {
  public:
   explicit WebHost(bool virtualTime) : virtual_(virtualTime) {}
   ~WebHost() override;
@@ -57,7 +57,7 @@ class WebHost : public app::Host {
   // Hands over the events queued since the last call; never waits (the page's
   // animation frames set the pace). On virtual time the clock first moves on
   // 5 ms and the sound plays up to it, as in a headless run.
-  void waitTick(app::HostEvents& events) override;
+  void waitTick(platform::HostEvents& events) override;
   void runFrames(std::function<bool()> tick);
 
  private:
@@ -65,7 +65,7 @@ class WebHost : public app::Host {
     bool isKey;
     unsigned vk;
     bool down;
-    app::PointerEvent pointer;
+    platform::PointerEvent pointer;
   };
 
   static void frame(void* self);
@@ -73,7 +73,7 @@ class WebHost : public app::Host {
   static EM_BOOL onMouse(int type, const EmscriptenMouseEvent* e, void* self);
   static EM_BOOL onWheel(int type, const EmscriptenWheelEvent* e, void* self);
   static EM_BOOL onTouch(int type, const EmscriptenTouchEvent* e, void* self);
-  app::PointerEvent toFrame(app::PointerEvent::Kind kind, double x, double y) const;
+  platform::PointerEvent toFrame(platform::PointerEvent::Kind kind, double x, double y) const;
   void unregister();
 
   bool virtual_;
@@ -137,7 +137,7 @@ WebHost::~WebHost() {
   if (currentPresenter() == &presenter_) setPresenter(nullptr);
 }
 
-void WebHost::waitTick(app::HostEvents& events) {
+void WebHost::waitTick(platform::HostEvents& events) {
   if (virtual_) {
     virtualClock_.advance(kTickMs);
     virtualAudio_->advanceTo(virtualClock_.now());
@@ -176,7 +176,7 @@ void WebHost::frame(void* arg) {
   }
 }
 
-app::PointerEvent WebHost::toFrame(app::PointerEvent::Kind kind, double x, double y) const {
+platform::PointerEvent WebHost::toFrame(platform::PointerEvent::Kind kind, double x, double y) const {
   double w = 0, h = 0;
   emscripten_get_element_css_size(kScreen, &w, &h);
   return framePoint(kind, x, y, w, h, kWidth, kHeight);
@@ -195,7 +195,7 @@ EM_BOOL WebHost::onKey(int type, const EmscriptenKeyboardEvent* e, void* arg) {
 
 EM_BOOL WebHost::onMouse(int type, const EmscriptenMouseEvent* e, void* arg) {
   auto* self = static_cast<WebHost*>(arg);
-  using K = app::PointerEvent;
+  using K = platform::PointerEvent;
   K::Kind kind = K::Move;
   if (type == EMSCRIPTEN_EVENT_MOUSEDOWN || type == EMSCRIPTEN_EVENT_MOUSEUP) {
     const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
@@ -213,7 +213,7 @@ EM_BOOL WebHost::onMouse(int type, const EmscriptenMouseEvent* e, void* arg) {
 EM_BOOL WebHost::onWheel(int, const EmscriptenWheelEvent* e, void* arg) {
   auto* self = static_cast<WebHost*>(arg);
   if (e->deltaY == 0) return EM_FALSE;
-  const auto kind = e->deltaY < 0 ? app::PointerEvent::WheelUp : app::PointerEvent::WheelDown;
+  const auto kind = e->deltaY < 0 ? platform::PointerEvent::WheelUp : platform::PointerEvent::WheelDown;
   self->queue_.push_back({false, 0, false, self->toFrame(kind, e->mouse.targetX, e->mouse.targetY)});
   return EM_TRUE;
 }
@@ -224,7 +224,7 @@ EM_BOOL WebHost::onTouch(int type, const EmscriptenTouchEvent* e, void* arg) {
   for (int i = 0; i < e->numTouches; ++i) {
     const EmscriptenTouchPoint& t = e->touches[i];
     if (!t.isChanged) continue;
-    const app::PointerEvent p = self->toFrame(app::PointerEvent::Move, t.targetX, t.targetY);
+    const platform::PointerEvent p = self->toFrame(platform::PointerEvent::Move, t.targetX, t.targetY);
     if (type == EMSCRIPTEN_EVENT_TOUCHSTART)
       self->touch_.start(static_cast<int>(t.identifier), p.x, p.y, now);
     else if (type == EMSCRIPTEN_EVENT_TOUCHEND)
@@ -237,11 +237,11 @@ EM_BOOL WebHost::onTouch(int type, const EmscriptenTouchEvent* e, void* arg) {
 
 }  // namespace
 
-void runOnAnimationFrames(app::Host& webHost, std::function<bool()> tick) {
+void runOnAnimationFrames(platform::Host& webHost, std::function<bool()> tick) {
   static_cast<WebHost&>(webHost).runFrames(std::move(tick));
 }
 
-std::unique_ptr<app::Host> openWebHost(const app::HostSettings&, std::string& error) {
+std::unique_ptr<platform::Host> openWebHost(const platform::HostSettings&, std::string& error) {
   auto host = std::make_unique<WebHost>(page::virtualTime());
   if (!host->open(error)) return nullptr;
   return host;

@@ -8,17 +8,17 @@
 #include <memory>
 #include <string>
 
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 
 namespace platform {
 
 // Opens the page's host and installs its presenter, notice line and audio
 // back end for the host's lifetime; null with a reason in `error` on failure.
-std::unique_ptr<app::Host> openWebHost(const app::HostSettings& settings, std::string& error);
+std::unique_ptr<platform::Host> openWebHost(const platform::HostSettings& settings, std::string& error);
 
 // Calls `tick` once per animation frame of the page (on virtual time, as
 // often as fits in one) until it returns false; returns at once. `webHost`
 // comes from openWebHost.
-void runOnAnimationFrames(app::Host& webHost, std::function<bool()> tick);
+void runOnAnimationFrames(platform::Host& webHost, std::function<bool()> tick);
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "shell/app/Session.h"
+#include "app/Session.h"
 
 #include "game/Game.h"
 #include "graphics/graphicDevice.h"
@@ -24,7 +24,7 @@ const char* sceneName(int phase) {
   }
 }
 
-LmPlayer* playerOf(FrameLoop& loop) { return loop.machine() ? loop.machine()->player() : nullptr; }
+LmPlayer* playerOf(loop::FrameLoop& loop) { return loop.machine() ? loop.machine()->player() : nullptr; }
 
 }  // namespace
 
@@ -75,8 +75,8 @@ bool Session::finish() {
   return ok;
 }
 
-void Session::attach(FrameLoop& loop) {
-  FrameHooks hooks;
+void Session::attach(loop::FrameLoop& loop) {
+  loop::FrameHooks hooks;
   hooks.beforeStep = [this, &loop](long step) {
     beforeStep(loop, step);
     if (extra_.beforeStep) extra_.beforeStep(step);
@@ -92,7 +92,7 @@ void Session::attach(FrameLoop& loop) {
   loop.setHooks(std::move(hooks));
 }
 
-void Session::beforeStep(FrameLoop& loop, long step) {
+void Session::beforeStep(loop::FrameLoop& loop, long step) {
   stepTimes_.stepStarts(step);
   const auto& input = options_.input;
   for (;;) {
@@ -124,7 +124,7 @@ void Session::deliver(const InputEvent& e, long step) {
   }
 }
 
-void Session::afterStep(FrameLoop& loop, long step) {
+void Session::afterStep(loop::FrameLoop& loop, long step) {
   lastStep_ = step;
   if (trace_.isOpen()) {
     LmPlayer* player = playerOf(loop);

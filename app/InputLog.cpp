@@ -1,6 +1,6 @@
-#include "shell/app/InputLog.h"
+#include "app/InputLog.h"
 
-#include "shell/app/Options.h"
+#include "app/Options.h"
 
 namespace app {
 
@@ -10,7 +10,7 @@ std::string inputEntry(long step, unsigned vk, bool down) {
   return std::to_string(step) + ":" + name + (down ? "+" : "-");
 }
 
-std::string inputEntry(long step, const PointerEvent& e) {
+std::string inputEntry(long step, const platform::PointerEvent& e) {
   static const char* const kNames[] = {"move", "click+", "click-", "rclick+", "rclick-", "wheelup", "wheeldown"};
   const auto kind = static_cast<size_t>(e.kind);
   if (kind >= sizeof kNames / sizeof kNames[0]) return "";
@@ -34,7 +34,7 @@ void InputLog::line(const std::string& entry) {
 
 void InputLog::key(long step, unsigned vk, bool down) { line(inputEntry(step, vk, down)); }
 
-void InputLog::pointer(long step, const PointerEvent& e) { line(inputEntry(step, e)); }
+void InputLog::pointer(long step, const platform::PointerEvent& e) { line(inputEntry(step, e)); }
 
 bool InputLog::finish(long lastStep, std::string& error) {
   if (!out_.isOpen()) return true;

@@ -1,4 +1,4 @@
-#include "shell/app/VideoRun.h"
+#include "app/VideoRun.h"
 
 #include <cstdio>
 
@@ -39,8 +39,8 @@ void VideoRun::tapAudio() {
   platform::setAudioBackend(&recorder_->tapAudio(*inner_));
 }
 
-FrameHooks VideoRun::hooks() {
-  FrameHooks hooks;
+loop::FrameHooks VideoRun::hooks() {
+  loop::FrameHooks hooks;
   if (!recorder_) return hooks;
   video::VideoRecorder* r = recorder_.get();
   hooks.afterStep = [r](long step) { r->step(step); };

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "platform/OutputFile.h"
-#include "shell/app/EventLog.h"
-#include "shell/app/FrameLoop.h"
-#include "shell/app/InputLog.h"
-#include "shell/app/Options.h"
+#include "app/EventLog.h"
+#include "loop/FrameLoop.h"
+#include "app/InputLog.h"
+#include "app/Options.h"
 
 class LmPlayer;
 
@@ -46,13 +46,13 @@ class Session {
 
   // Installs the hooks on `loop`; the loop's machine must be an LmPlayerMachine
   // for the trace (other machines are traced without a scene).
-  void attach(FrameLoop& loop);
+  void attach(loop::FrameLoop& loop);
   // Where scripted keys and mouse events go (not owned; null: keys straight
   // to keyAction, mouse events nowhere).
-  void setInputTarget(HostEvents* target) { inputTarget_ = target; }
+  void setInputTarget(platform::HostEvents* target) { inputTarget_ = target; }
 
   // More observers of the loop, called after the session's own (video).
-  void setExtraHooks(FrameHooks hooks) { extra_ = std::move(hooks); }
+  void setExtraHooks(loop::FrameHooks hooks) { extra_ = std::move(hooks); }
 
   // What the window delivered, for the event log and the input log (where
   // it acts on the next step).
@@ -60,18 +60,18 @@ class Session {
     eventLog_.key(lastStep_, vk, down);
     inputLog_.key(lastStep_ + 1, vk, down);
   }
-  void windowPointer(const PointerEvent& e) { inputLog_.pointer(lastStep_ + 1, e); }
+  void windowPointer(const platform::PointerEvent& e) { inputLog_.pointer(lastStep_ + 1, e); }
   void windowEvent(const std::string& what) { eventLog_.event(lastStep_, what); }
 
  private:
-  void beforeStep(FrameLoop& loop, long step);
-  void afterStep(FrameLoop& loop, long step);
+  void beforeStep(loop::FrameLoop& loop, long step);
+  void afterStep(loop::FrameLoop& loop, long step);
   void afterDraw(long lastStep, const ZegDevice& zeg);
 
   void deliver(const InputEvent& e, long step);
 
   const Options& options_;
-  HostEvents* inputTarget_ = nullptr;
+  platform::HostEvents* inputTarget_ = nullptr;
   size_t nextInput_ = 0;
   long inputBase_ = 0;  // steps added to the input list's steps in its current repetition
   long lastDrawn_ = 0;
@@ -82,7 +82,7 @@ class Session {
   EventLog eventLog_;
   StepTimes stepTimes_;
   InputLog inputLog_;
-  FrameHooks extra_;
+  loop::FrameHooks extra_;
   std::string error_;
   bool outputFailed_ = false;
 };

@@ -8,7 +8,7 @@
 // changed, brings back a wake-up per step.
 #include <cstdint>
 
-namespace app {
+namespace loop {
 
 class WakePlan {
  public:
@@ -27,4 +27,4 @@ class WakePlan {
   int stillFrames_ = 0;
 };
 
-}  // namespace app
+}  // namespace loop

@@ -1,4 +1,4 @@
-#include "shell/app/Run.h"
+#include "app/Run.h"
 
 #include <unistd.h>
 
@@ -23,10 +23,10 @@
 #include "settings/Settings.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
-#include "shell/app/FrameLoop.h"
-#include "shell/app/LmPlayerMachine.h"
-#include "shell/app/Session.h"
-#include "shell/app/VideoRun.h"
+#include "loop/FrameLoop.h"
+#include "loop/LmPlayerMachine.h"
+#include "app/Session.h"
+#include "app/VideoRun.h"
 #include "video/VideoRecorder.h"
 
 namespace app {
@@ -42,7 +42,7 @@ std::string absoluteFrom(const std::string& base, const std::string& path) {
 }
 
 // The frame loop being run (for the reports and --watch), or null.
-FrameLoop* g_loop = nullptr;
+loop::FrameLoop* g_loop = nullptr;
 diagnostics::DataWatch* g_watch = nullptr;
 long g_firstChart = -1;  // --chart, or -1
 DataWatchScan g_watchScan;
@@ -59,7 +59,7 @@ void startAtChart(long chart) {
 
 // With --watch, after each tick: true when the data changed, with the chart
 // that was playing in `chart` (-1 when the story was not playing yet).
-bool dataChanged(FrameLoop& loop, long& chart) {
+bool dataChanged(loop::FrameLoop& loop, long& chart) {
   if (!g_watch || loop.quitPosted() || !g_watch->poll(loop.steps())) return false;
   const LmPlayer* p = currentPlayer();
   chart = p && p->phase == kSceneGame && p->game ? p->game->chart : -1;
@@ -83,7 +83,7 @@ void prepareRestart(long chart) {
 // it. With --watch, a change of the data closes it too and returns true: the
 // caller starts a new loop.
 template <class Advance>
-bool runLoop(FrameLoop& loop, Advance advance) {
+bool runLoop(loop::FrameLoop& loop, Advance advance) {
   g_loop = &loop;
   loop.create();
   long chart = -1;
@@ -104,7 +104,7 @@ bool runLoop(FrameLoop& loop, Advance advance) {
 }
 
 // Puts the player's layer in front of the loop's scene machine and scripted input.
-void wire(FrameLoop& loop, ui::PlayerLayer& layer, Session& session) {
+void wire(loop::FrameLoop& loop, ui::PlayerLayer& layer, Session& session) {
   loop.setMachineFactory([&layer] { return layer.makeMachine(); });
   session.attach(loop);
   session.setInputTarget(&layer);
@@ -122,7 +122,7 @@ int runHeadless(const Options& options, Session& session, ui::Environment env) {
   }
   video.tapAudio();
   session.setExtraHooks(video.hooks());
-  FrameLoop* running = nullptr;
+  loop::FrameLoop* running = nullptr;
   env.quit = [&running] {
     if (running) running->requestStop();
   };
@@ -135,7 +135,7 @@ int runHeadless(const Options& options, Session& session, ui::Environment env) {
     const int32_t ahead = static_cast<int32_t>(deadline - now);
     // The tick that will run the next step: this one again while steps are owed.
     const uint32_t tick =
-        ahead < 0 ? now : now + FrameLoop::kTimerInterval * (static_cast<uint32_t>(ahead) / FrameLoop::kTimerInterval + 1);
+        ahead < 0 ? now : now + loop::FrameLoop::kTimerInterval * (static_cast<uint32_t>(ahead) / loop::FrameLoop::kTimerInterval + 1);
     p.valid = true;
     p.deadlineAhead = deadline - tick;
     p.audioElapsed = audio.clockPhase() + (tick - now);
@@ -149,12 +149,12 @@ int runHeadless(const Options& options, Session& session, ui::Environment env) {
   };
   ui::PlayerLayer layer(std::move(env));
   for (bool again = true; again;) {
-    FrameLoop loop(clock);
+    loop::FrameLoop loop(clock);
     running = &loop;
     wire(loop, layer, session);
     // Time moves only between ticks, so loading takes no virtual time.
     again = runLoop(loop, [&] {
-      clock.advance(FrameLoop::kTimerInterval);
+      clock.advance(loop::FrameLoop::kTimerInterval);
       audio.advanceTo(clock.now());
     });
     running = nullptr;
@@ -168,19 +168,19 @@ int runHeadless(const Options& options, Session& session, ui::Environment env) {
   return videoDone ? 0 : 1;
 }
 
-int runWindow(const Options& options, Session& session, const HostFactory& openWindow, const std::string& startDir,
+int runWindow(const Options& options, Session& session, const platform::HostFactory& openWindow, const std::string& startDir,
               ui::Environment player) {
   if (!openWindow) {
     std::fprintf(stderr, "lmplayer: no window platform in this build; use --headless\n");
     return 1;
   }
-  HostSettings settings;
+  platform::HostSettings settings;
   settings.scale = options.scale > 0 ? options.scale : player.settings.scale;
   settings.fullscreen = player.settings.fullscreen;
   settings.shotDir = !options.shotDir.empty() ? absoluteFrom(startDir, options.shotDir) : platform::defaultShotDir();
   if (settings.shotDir.empty()) settings.shotDir = startDir;  // no home: the folder it started in
   std::string error;
-  std::unique_ptr<Host> host = openWindow(settings, error);
+  std::unique_ptr<platform::Host> host = openWindow(settings, error);
   if (!host) {
     std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
     return 1;
@@ -256,16 +256,16 @@ std::string defaultDataDir(const std::string& exeDir) {
 
 // Window messages into the frame loop, as the window procedure routes them;
 // keys and the mouse pass the player's own layer first.
-class WindowRun::LoopEvents : public HostEvents {
+class WindowRun::LoopEvents : public platform::HostEvents {
  public:
-  LoopEvents(FrameLoop& loop, Session& session, WakePlan& wake, ui::PlayerLayer& layer)
+  LoopEvents(loop::FrameLoop& loop, Session& session, loop::WakePlan& wake, ui::PlayerLayer& layer)
       : loop_(loop), session_(session), wake_(wake), layer_(layer) {}
   void key(unsigned vk, bool down) override {
     wake_.input();
     session_.windowKey(vk, down);
     layer_.key(vk, down);
   }
-  void pointer(const PointerEvent& e) override {
+  void pointer(const platform::PointerEvent& e) override {
     wake_.input();
     session_.windowPointer(e);
     layer_.pointer(e);
@@ -287,13 +287,13 @@ class WindowRun::LoopEvents : public HostEvents {
   }
 
  private:
-  FrameLoop& loop_;
+  loop::FrameLoop& loop_;
   Session& session_;
-  WakePlan& wake_;
+  loop::WakePlan& wake_;
   ui::PlayerLayer& layer_;
 };
 
-WindowRun::WindowRun(Session& session, Host& host, ui::Environment player) : session_(session), host_(host) {
+WindowRun::WindowRun(Session& session, platform::Host& host, ui::Environment player) : session_(session), host_(host) {
   player.quit = [this] {
     if (loop_) loop_->requestStop();
   };
@@ -307,9 +307,9 @@ WindowRun::WindowRun(Session& session, Host& host, ui::Environment player) : ses
 
 void WindowRun::start() {
   events_.reset();
-  loop_ = std::make_unique<FrameLoop>(host_.clock());
+  loop_ = std::make_unique<loop::FrameLoop>(host_.clock());
   events_ = std::make_unique<LoopEvents>(*loop_, session_, wake_, *layer_);
-  wake_ = WakePlan();
+  wake_ = loop::WakePlan();
   wire(*loop_, *layer_, session_);
   g_loop = loop_.get();
   loop_->create();
@@ -414,7 +414,7 @@ bool prepareRun(const Options& given, RunSetup& setup) {
   return true;
 }
 
-int run(const Options& given, const HostFactory& openWindow) {
+int run(const Options& given, const platform::HostFactory& openWindow) {
   // SIGINT, SIGTERM and SIGHUP end the run at the end of a step, outputs complete.
   platform::installStopSignals();
   RunSetup setup;
@@ -449,7 +449,7 @@ int readCommandLine(int argc, char** argv, Options& options) {
   return -1;
 }
 
-int runMain(int argc, char** argv, const HostFactory& openWindow) {
+int runMain(int argc, char** argv, const platform::HostFactory& openWindow) {
   Options options;
   const int code = readCommandLine(argc, argv, options);
   return code >= 0 ? code : run(options, openWindow);

@@ -1,4 +1,4 @@
-#include "shell/app/EventLog.h"
+#include "app/EventLog.h"
 
 #include "platform/OutputFile.h"
 

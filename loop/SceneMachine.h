@@ -5,7 +5,7 @@
 class LmPlayer;
 class ZegDevice;
 
-namespace app {
+namespace loop {
 
 class SceneMachine {
  public:
@@ -20,4 +20,4 @@ class SceneMachine {
   virtual LmPlayer* player() { return nullptr; }
 };
 
-}  // namespace app
+}  // namespace loop

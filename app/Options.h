@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 
 namespace app {
 
@@ -14,7 +14,7 @@ struct InputEvent {
   unsigned vk;  // virtual-key code
   bool down;
   bool isPointer = false;
-  PointerEvent pointer{};
+  platform::PointerEvent pointer{};
 };
 
 // A frame to save: the one drawn right after logic step `step`.

@@ -8,15 +8,15 @@
 #include <functional>
 #include <memory>
 
-#include "shell/app/PresentOnChange.h"
-#include "shell/app/SceneMachine.h"
+#include "loop/PresentOnChange.h"
+#include "loop/SceneMachine.h"
 
 class ZegDevice;
 namespace platform {
 class Clock;
 }
 
-namespace app {
+namespace loop {
 
 // Observers of the loop; each may be empty. Steps count calls of the
 // machine's main from 1.
@@ -105,4 +105,4 @@ class FrameLoop {
   PresentOnChange present_;
 };
 
-}  // namespace app
+}  // namespace loop

@@ -8,10 +8,8 @@
 #include <string>
 
 namespace platform {
-class Clock;
-}
 
-namespace app {
+class Clock;
 
 // A mouse or touch event in the frame's own 320 x 240 coordinates (a point
 // outside the frame, on the letterbox, is clamped to its edge).
@@ -61,4 +59,4 @@ struct HostSettings {
 // Opens a window host; null with a one-line reason in `error` on failure.
 using HostFactory = std::function<std::unique_ptr<Host>(const HostSettings&, std::string& error)>;
 
-}  // namespace app
+}  // namespace platform

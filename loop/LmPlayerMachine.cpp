@@ -1,8 +1,8 @@
-#include "shell/app/LmPlayerMachine.h"
+#include "loop/LmPlayerMachine.h"
 
 #include "scenes/LmPlayer.h"
 
-namespace app {
+namespace loop {
 
 LmPlayerMachine::LmPlayerMachine() : player_(std::make_unique<LmPlayer>()) {}
 LmPlayerMachine::~LmPlayerMachine() = default;
@@ -11,4 +11,4 @@ void LmPlayerMachine::draw(ZegDevice* zeg) { player_->draw(zeg); }
 
 std::unique_ptr<SceneMachine> makeLmPlayerMachine() { return std::make_unique<LmPlayerMachine>(); }
 
-}  // namespace app
+}  // namespace loop

@@ -1,6 +1,6 @@
-#include "shell/app/WakePlan.h"
+#include "loop/WakePlan.h"
 
-namespace app {
+namespace loop {
 
 void WakePlan::afterTick(bool drew, bool presented) {
   if (presented)
@@ -11,4 +11,4 @@ void WakePlan::afterTick(bool drew, bool presented) {
 
 uint32_t WakePlan::wakeAt(uint32_t deadline) const { return deadline + 1 + (still() ? kStep : 0); }
 
-}  // namespace app
+}  // namespace loop

@@ -13,7 +13,7 @@ namespace platform {
 class Presenter;
 }
 
-namespace app {
+namespace loop {
 
 class PresentOnChange {
  public:
@@ -36,4 +36,4 @@ class PresentOnChange {
   long skipped_ = 0;
 };
 
-}  // namespace app
+}  // namespace loop

@@ -1,14 +1,14 @@
-#include "shell/app/FrameLoop.h"
+#include "loop/FrameLoop.h"
 
 #include "graphics/graphicDevice.h"
 #include "platform/Clock.h"
 #include "platform/ErrorLog.h"
 #include "shell/FileUtils.h"
 #include "shell/Key.h"
-#include "shell/app/LmPlayerMachine.h"
+#include "loop/LmPlayerMachine.h"
 #include "sound/zepl.h"
 
-namespace app {
+namespace loop {
 
 FrameLoop::FrameLoop(platform::Clock& clock) : clock_(clock) {}
 
@@ -76,4 +76,4 @@ void FrameLoop::close() {
   postQuit(0);
 }
 
-}  // namespace app
+}  // namespace loop

@@ -6,7 +6,7 @@
 
 #include "platform/web/html5/WebHost.h"
 #include "platform/web/html5/WebPage.h"
-#include "shell/app/Run.h"
+#include "app/Run.h"
 
 int main(int argc, char** argv) {
   static app::Options options;
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   static app::RunSetup setup;
   if (!app::prepareRun(options, setup)) return setup.exitCode;
   std::string error;
-  static std::unique_ptr<app::Host> host = platform::openWebHost(app::HostSettings{}, error);
+  static std::unique_ptr<platform::Host> host = platform::openWebHost(platform::HostSettings{}, error);
   if (!host) {
     std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
     return 1;

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "platform/OutputFile.h"
-#include "shell/app/Host.h"
+#include "platform/Host.h"
 
 namespace app {
 
 // One --input entry for a key change ("12:enter+") or a mouse event
 // ("12:click+@40x100"); empty for a key the list has no name for.
 std::string inputEntry(long step, unsigned vk, bool down);
-std::string inputEntry(long step, const PointerEvent& e);
+std::string inputEntry(long step, const platform::PointerEvent& e);
 
 class InputLog {
  public:
@@ -20,7 +20,7 @@ class InputLog {
   bool open(const std::string& path, std::string& error);
   bool isOpen() const { return out_.isOpen(); }
   void key(long step, unsigned vk, bool down);
-  void pointer(long step, const PointerEvent& e);
+  void pointer(long step, const platform::PointerEvent& e);
   // Notes the last step and puts the file in place; false with a reason.
   bool finish(long lastStep, std::string& error);
   bool failed() const { return failed_; }

@@ -1,11 +1,11 @@
-#include "shell/app/PresentOnChange.h"
+#include "loop/PresentOnChange.h"
 
 #include <cstring>
 
 #include "graphics/graphicDevice.h"
 #include "platform/Presenter.h"
 
-namespace app {
+namespace loop {
 
 namespace {
 
@@ -40,4 +40,4 @@ void PresentOnChange::present(ZegDevice& zeg, size_t bytes) {
   zeg.draw();
 }
 
-}  // namespace app
+}  // namespace loop

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "shell/app/FrameLoop.h"
-#include "shell/app/Options.h"
+#include "loop/FrameLoop.h"
+#include "app/Options.h"
 #include "video/VideoRecorder.h"
 
 namespace platform {
@@ -30,7 +30,7 @@ class VideoRun {
   // Installs the sound tap over the current audio back end (before the loop starts).
   void tapAudio();
   // The observers to add to the session's.
-  FrameHooks hooks();
+  loop::FrameHooks hooks();
   // Completes the file and puts the audio back end back; false (reason printed) on failure.
   bool finish();
 

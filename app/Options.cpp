@@ -1,4 +1,4 @@
-#include "shell/app/Options.h"
+#include "app/Options.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -100,10 +100,10 @@ bool pointerEntry(long step, const std::string& text, std::vector<InputEvent>& e
     error = "bad position (expected @XxY within 320x240)";
     return true;
   }
-  auto add = [&](long s, PointerEvent::Kind kind) {
-    InputEvent e{s, 0, kind != PointerEvent::LeftUp && kind != PointerEvent::RightUp};
+  auto add = [&](long s, platform::PointerEvent::Kind kind) {
+    InputEvent e{s, 0, kind != platform::PointerEvent::LeftUp && kind != platform::PointerEvent::RightUp};
     e.isPointer = true;
-    e.pointer = PointerEvent{kind, x, y};
+    e.pointer = platform::PointerEvent{kind, x, y};
     events.push_back(e);
   };
   // "click+" and "click-" (and rclick's) press and release apart, as a window session logs them.
@@ -111,23 +111,23 @@ bool pointerEntry(long step, const std::string& text, std::vector<InputEvent>& e
   const std::string base = half ? name.substr(0, name.size() - 1) : name;
   if (half && (base == "click" || base == "rclick")) {
     const bool left = base == "click";
-    if (half == '+') add(step, left ? PointerEvent::LeftDown : PointerEvent::RightDown);
-    else add(step, left ? PointerEvent::LeftUp : PointerEvent::RightUp);
+    if (half == '+') add(step, left ? platform::PointerEvent::LeftDown : platform::PointerEvent::RightDown);
+    else add(step, left ? platform::PointerEvent::LeftUp : platform::PointerEvent::RightUp);
   } else if (name == "click" || name == "rclick") {
     if (step == LONG_MAX) {
       error = "step out of range";
       return true;
     }
     const bool left = name == "click";
-    add(step, left ? PointerEvent::LeftDown : PointerEvent::RightDown);
-    add(step + 1, left ? PointerEvent::LeftUp : PointerEvent::RightUp);
+    add(step, left ? platform::PointerEvent::LeftDown : platform::PointerEvent::RightDown);
+    add(step + 1, left ? platform::PointerEvent::LeftUp : platform::PointerEvent::RightUp);
   } else if (name == "wheelup") {
-    add(step, PointerEvent::WheelUp);
+    add(step, platform::PointerEvent::WheelUp);
   } else if (name == "wheeldown") {
-    add(step, PointerEvent::WheelDown);
+    add(step, platform::PointerEvent::WheelDown);
   } else if (name == "move") {
     if (!hasPos) error = "move needs a position (move@XxY)";
-    else add(step, PointerEvent::Move);
+    else add(step, platform::PointerEvent::Move);
   } else {
     return false;
   }

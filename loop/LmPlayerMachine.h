@@ -2,11 +2,11 @@
 // The program's scene machine: LmPlayer behind the frame loop's interface.
 #include <memory>
 
-#include "shell/app/SceneMachine.h"
+#include "loop/SceneMachine.h"
 
 class LmPlayer;
 
-namespace app {
+namespace loop {
 
 class LmPlayerMachine : public SceneMachine {
  public:
@@ -22,4 +22,4 @@ class LmPlayerMachine : public SceneMachine {
 
 std::unique_ptr<SceneMachine> makeLmPlayerMachine();
 
-}  // namespace app
+}  // namespace loop

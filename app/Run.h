@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/app/FrameLoop.h"
-#include "shell/app/Host.h"
-#include "shell/app/Options.h"
-#include "shell/app/Session.h"
-#include "shell/app/WakePlan.h"
+#include "loop/FrameLoop.h"
+#include "platform/Host.h"
+#include "app/Options.h"
+#include "app/Session.h"
+#include "loop/WakePlan.h"
 #include "ui/PlayerLayer.h"
 
 namespace diagnostics {
@@ -20,7 +20,7 @@ class DataWatch;
 namespace app {
 
 // The whole program over argv; returns the exit code (2 for a bad command line).
-int runMain(int argc, char** argv, const HostFactory& openWindow);
+int runMain(int argc, char** argv, const platform::HostFactory& openWindow);
 
 // Parses argv into `options` and answers --help and --version. Returns -1
 // when the program goes on, else its exit code.
@@ -28,7 +28,7 @@ int readCommandLine(int argc, char** argv, Options& options);
 
 // Runs parsed options (help and version already handled). Relative output
 // paths are taken from the directory the program started in.
-int run(const Options& options, const HostFactory& openWindow);
+int run(const Options& options, const platform::HostFactory& openWindow);
 
 // What a run sets up before its loop: the options with output paths made
 // absolute, the data directory entered, the session opened.
@@ -54,7 +54,7 @@ bool prepareRun(const Options& options, RunSetup& setup);
 class WindowRun {
  public:
   // `player`: where the player's own layer keeps settings and saves (none by default).
-  WindowRun(Session& session, Host& host, ui::Environment player = {});
+  WindowRun(Session& session, platform::Host& host, ui::Environment player = {});
   ~WindowRun();
   WindowRun(const WindowRun&) = delete;
   WindowRun& operator=(const WindowRun&) = delete;
@@ -64,20 +64,20 @@ class WindowRun {
   // closes; with --watch, a change of the data starts a new loop. False once
   // the loop quit.
   bool tick();
-  FrameLoop& loop() { return *loop_; }
+  loop::FrameLoop& loop() { return *loop_; }
   // Writes the player's changed settings and read marks now (a page that is
   // going away never ends its run).
   void storeChanges() { layer_->storeChanges(); }
-  const WakePlan& wakePlan() const { return wake_; }
+  const loop::WakePlan& wakePlan() const { return wake_; }
 
  private:
   class LoopEvents;
   void start();
   Session& session_;
-  Host& host_;
-  WakePlan wake_;
+  platform::Host& host_;
+  loop::WakePlan wake_;
   std::unique_ptr<ui::PlayerLayer> layer_;  // outlives each loop, whose machine it wraps
-  std::unique_ptr<FrameLoop> loop_;
+  std::unique_ptr<loop::FrameLoop> loop_;
   std::unique_ptr<LoopEvents> events_;
 };
 
