@@ -126,10 +126,10 @@ TEST(Options, VideoOptionsAndInputFromAFile) {
   EXPECT_EQ(o.input[0].vk, static_cast<unsigned>(VK_RETURN));
   EXPECT_FALSE(o.input[1].down);
   EXPECT_TRUE(o.input[2].isPointer);
-  EXPECT_EQ(o.input[2].pointer.kind, app::PointerEvent::LeftDown);
+  EXPECT_EQ(o.input[2].pointer.kind, platform::PointerEvent::LeftDown);
   EXPECT_EQ(o.input[2].pointer.x, 10);
   EXPECT_EQ(o.input[4].step, 9);
-  EXPECT_EQ(o.input[4].pointer.kind, app::PointerEvent::LeftUp);
+  EXPECT_EQ(o.input[4].pointer.kind, platform::PointerEvent::LeftUp);
   EXPECT_EQ(o.input[4].pointer.y, 21);
   lmtest::writeText(dir.path() + "/empty.txt", "# nothing\n\n");
   EXPECT_FALSE(parseOptions(std::vector<std::string>{"--input", "@" + dir.path() + "/empty.txt"}, o, error));
