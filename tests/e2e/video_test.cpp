@@ -226,6 +226,26 @@ TEST_F(VideoE2E, RefusedTargetsChangeNothingAndAMissingFfmpegSaysWhatToInstall) 
   EXPECT_EQ(slurp(at("kept.mkv")), "old");
 }
 
+TEST_F(VideoE2E, AFailingFfmpegIsReportedWithItsLastLinesAndTheTargetIsLeftAlone) {
+  // An ffmpeg that cannot encode: it says why and ends while frames still come.
+  makeDirs(at("bin"));
+  writeText(at("bin/ffmpeg"), "#!/bin/sh\necho 'first line' >&2\necho \"Unknown encoder 'libx264'\" >&2\nexit 8\n");
+  ASSERT_EQ(::chmod(at("bin/ffmpeg").c_str(), 0755), 0);
+  writeText(at("v.mp4"), "old");
+  PlayerResult r = runProgram("/usr/bin/env", "PATH='" + at("bin") + "' '" + playerPath() + "' --data '" +
+                                                  demoDir() + "' --headless --steps 200 --trace " + at("t.trace") +
+                                                  " --video-out " + at("v.mp4"),
+                              dir.path());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("ffmpeg (pictures) failed with exit status 8:\nfirst line\nUnknown encoder 'libx264'"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(slurp(at("v.mp4")), "old");
+  // The run itself went on: its other outputs are complete.
+  EXPECT_EQ(lines(slurp(at("t.trace"))).size(), 200u);
+  EXPECT_EQ(listDir(dir.path()), (std::set<std::string>{"bin", "t.trace", "v.mp4"}));
+}
+
 TEST_F(VideoE2E, AnInputLogPlaysTheSameRunAgain) {
   const std::string input =
       "--input 60:enter,200:enter,300:click@160x200,330:wheelup,340:wheeldown,400:rclick,430:escape,"
