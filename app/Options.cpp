@@ -343,6 +343,9 @@ void defineOptions(CLI::App& cli, Options& o) {
   cli.add_flag("--watch", o.watch,
                "when the story's files change (lmtool story build), restart at the chart that was playing")
       ->disable_flag_override();
+  cli.add_flag("--continue", o.continueRun,
+               "continue from the newest save (automatic, quick or a slot) as soon as the story starts")
+      ->disable_flag_override();
   cli.add_option_function<std::string>(
          "--scale",
          [&o](const std::string& v) {
@@ -428,7 +431,8 @@ std::string usageText() {
          "\nKeys: arrows or keypad move, Enter or Space decides, Esc or a right click opens the menu\n"
          "(resume, save, load, backlog, settings, quit), F5 quick save, F9 quick load, Backspace goes\n"
          "back to the previous message, Page Up or the wheel shows the backlog, Ctrl (held) or Tab\n"
-         "skips read text, A toggles auto-advance, M mutes; a click, tap or wheel down decides.\n"
+         "skips read text, A toggles auto-advance, M mutes; a click, tap or wheel down decides (the\n"
+         "wheel never a choice). Before the story the menu offers Continue (or --continue).\n"
          "F11 or Alt+Enter toggles full screen, F12 saves a screenshot (see --shot-dir).\n";
 }
 

@@ -41,6 +41,7 @@ struct Options {
   int scale = 0;         // window scale 1..8; 0: automatic
   long chart = -1;       // >= 0: start the story at this chart at once
   bool watch = false;    // restart at the current chart when the data changes
+  bool continueRun = false;  // load the newest save at the start
   std::string config;    // settings file; empty: the default place (none when headless)
   std::string saveDir;   // folder of saves and read marks; empty: the default place (none when headless)
   std::string shotDir;   // folder of F12's screenshots; empty: the user's pictures folder

@@ -219,6 +219,7 @@ ui::Environment playerEnvironment(const Options& options, bool haveData) {
                      : options.headless      ? ""
                                              : settings::defaultSettingsPath();
   env.settings = settings::loadSettings(env.settingsPath);
+  env.continueAtStart = options.continueRun;
   if (haveData) env.storyId = save::currentStoryId();
   if (!options.saveDir.empty()) env.saveDir = options.saveDir;
   else if (!options.headless && haveData) env.saveDir = save::defaultSaveDir(env.storyId);

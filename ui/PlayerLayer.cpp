@@ -152,6 +152,10 @@ int PlayerLayer::step() {
     const Game* g = game();
     if (!skipping() || !screens_.empty() || (g && g->phase == kChoiceOpen)) break;
   }
+  if (env_.continueAtStart) {  // after the first step: the scenes have started
+    env_.continueAtStart = false;
+    continueNow();
+  }
   return LmPlayer::kStepMs;
 }
 
@@ -383,7 +387,10 @@ void PlayerLayer::pointer(const platform::PointerEvent& e) {
     case platform::PointerEvent::LeftDown: clickAt(e.x, e.y, true); break;
     case platform::PointerEvent::RightDown: openMenu(); break;
     case platform::PointerEvent::WheelUp: openBacklog(); break;
-    case platform::PointerEvent::WheelDown: pendingDecide_ = true; break;
+    case platform::PointerEvent::WheelDown:
+      // Scrolling on never picks an answer: only a click on it, Enter or Space do.
+      if (!(game() && game()->phase == kChoiceOpen)) pendingDecide_ = true;
+      break;
     default: break;
   }
 }
@@ -517,6 +524,29 @@ bool PlayerLayer::loadFrom(int slot) {
     japanese_ = looksJapanese(backlog_.back().text.data(), backlog_.back().text.size());
   closeAll();
   return true;
+}
+
+// The slot saved last (a readable one); on equal times the automatic save,
+// then the quick one.
+int PlayerLayer::newestSave() {
+  int newest = -1;
+  int64_t at = 0;
+  for (int slot = 0; slot < save::kSlotCount; ++slot) {
+    save::SaveData d;
+    std::string message;
+    if (store_.read(slot, d, message) != save::ReadResult::Ok) continue;
+    if (newest < 0 || d.savedAt >= at) {
+      newest = slot;
+      at = d.savedAt;
+    }
+  }
+  return newest;
+}
+
+void PlayerLayer::continueNow() {
+  const int slot = newestSave();
+  if (slot < 0) toast(words().nothingToContinue);
+  else loadFrom(slot);
 }
 
 SlotView PlayerLayer::slot(int slot) {

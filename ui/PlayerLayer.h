@@ -44,6 +44,8 @@ struct Environment {
   std::function<void(uint64_t& storyId, std::string& saveDir)> identify;
   // After saves, read marks or settings were written (a page syncs its storage).
   std::function<void()> written;
+  // Load the newest save as soon as the story has started (--continue).
+  bool continueAtStart = false;
 };
 
 class PlayerLayer : public platform::HostEvents, private ScreenHost {
@@ -139,6 +141,9 @@ class PlayerLayer : public platform::HostEvents, private ScreenHost {
   bool saveTo(int slot) override;
   bool loadFrom(int slot) override;
   SlotView slot(int slot) override;
+  int continueSlot() override { return inStory() ? -1 : newestSave(); }
+  int newestSave();
+  void continueNow();
   settings::Settings& settings() override { return env_.settings; }
   void settingsChanged() override;
   bool hasWindow() const override { return static_cast<bool>(env_.applyWindow); }

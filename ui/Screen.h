@@ -41,6 +41,9 @@ class ScreenHost {
   virtual bool saveTo(int slot) = 0;
   virtual bool loadFrom(int slot) = 0;
   virtual SlotView slot(int slot) = 0;
+  // The newest save to continue from (auto, quick or a slot), or -1; only
+  // outside the story (opening, title, select).
+  virtual int continueSlot() = 0;
   virtual const std::deque<save::BacklogEntry>& backlog() const = 0;
   virtual settings::Settings& settings() = 0;
   virtual void settingsChanged() = 0;  // apply volumes and window at once

@@ -102,31 +102,38 @@ class ListScreen : public Screen {
 
 // ---------------------------------------------------------------- menu
 
+// With a save to continue from, Continue comes first (under the cursor) and
+// the other rows move down one.
 class Menu : public ListScreen {
  public:
-  explicit Menu(ScreenHost& host) : ListScreen(host) {
-    list_.count = list_.visible = 6;
+  explicit Menu(ScreenHost& host) : ListScreen(host), continueSlot_(host.continueSlot()) {
+    first_ = continueSlot_ >= 0 ? 1 : 0;
+    list_.count = list_.visible = 6 + first_;
     list_.x0 = 108;
     list_.x1 = 211;
-    list_.y0 = 80;
+    list_.y0 = 80 - first_ * 9;
   }
 
   void draw(Canvas& c) override {
     const Words& w = host_.words();
-    c.panel(100, 52, 219, 80 + 6 * 18 + 8);
-    c.text(160 - Canvas::textWidth(w.menuTitle) / 2, 58, w.menuTitle);
+    c.panel(100, list_.y0 - 28, 219, list_.y0 + list_.count * 18 + 8);
+    c.text(160 - Canvas::textWidth(w.menuTitle) / 2, list_.y0 - 22, w.menuTitle);
     drawBar(c);
-    const char* items[6] = {w.resume, w.save, w.load, w.backlog, w.settings, w.quit};
-    for (int i = 0; i < 6; ++i) {
-      const bool off = i == 1 && !host_.canSave();
-      c.text(120, list_.rowY(i) + 1, items[i], off ? 70 : 128);
+    const char* items[7] = {w.continueGame, w.resume, w.save, w.load, w.backlog, w.settings, w.quit};
+    for (int i = 0; i < list_.count; ++i) {
+      const bool off = i == first_ + 1 && !host_.canSave();
+      c.text(120, list_.rowY(i) + 1, items[i + 1 - first_], off ? 70 : 128);
     }
   }
 
  private:
   void activate(int row) override {
     host_.decideSound();
-    switch (row) {
+    if (first_ && row == 0) {
+      host_.loadFrom(continueSlot_);
+      return;
+    }
+    switch (row - first_) {
       case 0: host_.closeAll(); break;
       case 1:
         if (host_.canSave()) host_.open(makeSlots(host_, true));
@@ -143,6 +150,9 @@ class Menu : public ListScreen {
       default: break;
     }
   }
+
+  int continueSlot_;
+  int first_ = 0;  // 1 when Continue is the first row
 };
 
 // ---------------------------------------------------------------- yes / no

@@ -54,6 +54,8 @@ struct Words {
   const char* truncated;
   const char* notASave;
   const char* screenshot;  // followed by the file's name
+  const char* continueGame;
+  const char* nothingToContinue;
 };
 
 const Words& englishWords();

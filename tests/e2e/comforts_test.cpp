@@ -160,6 +160,73 @@ TEST(Mouse, AClickOrTheWheelDownDecidesAMessage) {
   expectSameRun(byKeys, byMouse, 1700);
 }
 
+// Scrolling down over an open choice (as after closing the backlog with the
+// wheel) never picks an answer: the run is the one without the wheel; Enter
+// still decides.
+TEST(Mouse, TheWheelNeverDecidesAnOpenChoice) {
+  const Script keys = Script::demo(2801, false);
+  Script still = keys, wheel = keys;
+  still.add(2900, "enter");
+  for (long k = 2840; k < 2880; k += 4) wheel.add(k, "wheeldown");
+  wheel.add(2900, "enter");
+  ScratchDir dir;
+  makeDirs(dir.path() + "/a");
+  makeDirs(dir.path() + "/b");
+  Played x = playDemo(dir.path() + "/a", 3100, still);
+  Played y = playDemo(dir.path() + "/b", 3100, wheel);
+  ASSERT_EQ(x.code, 0) << x.err;
+  ASSERT_EQ(y.code, 0) << y.err;
+  EXPECT_EQ(x.trace, y.trace);
+  ASSERT_GT(y.trace.size(), 2899u);
+  EXPECT_EQ(y.trace[2898].phase, 50) << "the choice is still open before Enter";
+  EXPECT_NE(y.trace[3000].phase, 50) << "Enter decided it";
+}
+
+// ---------------------------------------------------------------- continue
+
+// The waiting moment a quick save at `step` keeps: the last wait begun by then.
+Wait savedWait(const Played& p, long step) {
+  Wait last{};
+  for (const Wait& w : waits(p.trace))
+    if (w.first <= step) last = w;
+  return last;
+}
+
+// A returning player: Esc then Enter on the opening screen continues from
+// the newest save; --continue starts there directly; without a save the
+// menu has no Continue and the first row resumes the opening.
+TEST(Continue, EscThenEnterOrTheOptionResumeTheNewestSave) {
+  ScratchDir dir;
+  const std::string saves = "--save-dir '" + dir.path() + "/saves'";
+  for (const char* d : {"/a", "/b", "/c", "/d"}) makeDirs(dir.path() + d);
+  Played first = playDemo(dir.path() + "/a", 1400, Script::demo(1400, false).add(1350, "f5"), saves);
+  ASSERT_EQ(first.code, 0) << first.err;
+  const Wait saved = savedWait(first, 1350);
+  ASSERT_EQ(saved.phase, 21);
+
+  Script twoKeys;
+  twoKeys.add(30, "escape").add(40, "enter");
+  Played menu = playDemo(dir.path() + "/b", 60, twoKeys, saves);
+  ASSERT_EQ(menu.code, 0) << menu.err;
+  ASSERT_EQ(menu.trace.size(), 60u);
+  EXPECT_NE(menu.trace[20].scene, "game");
+  EXPECT_EQ(menu.trace[50].scene, "game");
+  EXPECT_EQ(menu.trace[50].chart, saved.chart);
+  EXPECT_EQ(menu.trace[50].phase, 21);
+
+  Played option = playDemo(dir.path() + "/c", 20, Script(), saves + " --continue");
+  ASSERT_EQ(option.code, 0) << option.err;
+  ASSERT_EQ(option.trace.size(), 20u);
+  EXPECT_EQ(option.trace[10].scene, "game");
+  EXPECT_EQ(option.trace[10].chart, saved.chart);
+
+  const std::string none = "--save-dir '" + dir.path() + "/none'";
+  Played fresh = playDemo(dir.path() + "/d", 60, twoKeys, none + " --continue");
+  ASSERT_EQ(fresh.code, 0) << fresh.err;
+  ASSERT_EQ(fresh.trace.size(), 60u);
+  EXPECT_NE(fresh.trace[50].scene, "game") << "nothing to continue: the opening goes on";
+}
+
 // ---------------------------------------------------------------- settings
 
 TEST(Settings, AChangedVolumeIsRememberedAndScalesTheNextRunsSound) {

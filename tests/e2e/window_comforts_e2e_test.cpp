@@ -1,7 +1,7 @@
 // The mouse in the player's real window: the pointer events SDL delivers
 // (scaled window, frame coordinates) hover and pick a choice item, a right
 // click opens the menu over the paused story, the wheel opens and closes the
-// backlog and decides, and closing the window writes the automatic save. Needs scripts/test-xvfb (X server, window manager,
+// backlog and decides a message but never a choice, and closing the window writes the automatic save. Needs scripts/test-xvfb (X server, window manager,
 // xdotool); elsewhere these skip.
 #include <gtest/gtest.h>
 
@@ -46,9 +46,14 @@ TEST_F(WindowComfortsE2E, TheMousePicksAChoiceOpensTheMenuAndClosingSaves) {
   player = std::make_unique<LivePlayer>(
       dir.path(), std::vector<std::string>{"--data", demoData(), "--scale", "2", "--input",
                                            Script::demo(601, false).list(), "--trace", dir.path() + "/t.txt",
-                                           "--save-dir", dir.path() + "/saves"});
+                                           "--save-dir", dir.path() + "/saves", "--shot-dir", dir.path()});
   ASSERT_TRUE(player->findWindow()) << player->stderrText();
   ASSERT_TRUE(waitForStep(650));  // the choice waits from step 602
+
+  // Scrolling down over the open choice picks nothing.
+  ASSERT_TRUE(xdotool("click --repeat 3 --delay 30 5"));
+  ASSERT_TRUE(player->waitSteps(8));
+  const long wheeled = player->steps();
 
   // Hover over "English" (the second row of the choice), then click it.
   ASSERT_TRUE(pointAt(160, 160));
@@ -111,6 +116,8 @@ TEST_F(WindowComfortsE2E, TheMousePicksAChoiceOpensTheMenuAndClosingSaves) {
   const std::vector<TraceStep> t = readTraceFile(dir.path() + "/t.txt");
   ASSERT_GT(t.size(), 700u);
   EXPECT_EQ(t[649].phase, 50);
+  ASSERT_GT(t.size(), static_cast<size_t>(wheeled));
+  EXPECT_EQ(t[static_cast<size_t>(wheeled) - 1].phase, 50) << "the wheel left the choice open";
   EXPECT_EQ(t.back().chart, 13) << ::testing::PrintToString(t.back()) << " of " << t.size() << " after " << clicked;
   // The first English message waited through the menu and the backlog until
   // the wheel decided it; the next one waits at the end.
