@@ -96,11 +96,38 @@ bool capture(const LmPlayer& player, StorySnapshot& out) {
       if (w.item[i]) copyOut(s.choice.items[i], w.item[i], 50);
   }
   s.step = Game::stepState();
-  const long offset = voiceOffset();
-  if (g.voice && g.voice->lastVoice >= 0 && offset >= 0 && offset <= INT32_MAX)
-    s.voice = VoiceState{true, g.voice->lastVoice, static_cast<int32_t>(offset)};
+  captureSound(player, s);
   out = std::move(s);
   return true;
+}
+
+namespace {
+
+// The clip `bank` started last on mixer channel `ch`, if it still sounds there.
+ClipState soundOn(const Sound* bank, int clip, int ch) {
+  const long left = soundLeft(ch);
+  if (!bank || clip < 0 || static_cast<size_t>(clip) >= bank->size.size() || left < 0) return {};
+  const long offset = bank->size[static_cast<size_t>(clip)] - left;
+  if (offset < 0 || offset > INT32_MAX) return {};
+  return ClipState{true, clip, static_cast<int32_t>(offset)};
+}
+
+// Starts `c` again on its channel and moves it on to where it was.
+void resume(Sound* bank, const ClipState& c, bool voice) {
+  if (!bank || !c.sounding) return;
+  if (voice) bank->playVoice(c.clip);
+  else bank->play(c.clip);
+  skipSound(voice ? kVoiceChannel : bank->channel, c.offset);
+}
+
+}  // namespace
+
+void captureSound(const LmPlayer& player, StorySnapshot& s) {
+  const Game* g = player.game.get();
+  const Sound* voice = g ? g->voice.get() : nullptr;
+  s.voice = soundOn(voice, voice ? voice->lastVoice : -1, kVoiceChannel);
+  const Sound* se = player.se.get();
+  s.systemSound = soundOn(se, se ? se->lastPlay : -1, se ? se->channel : 0);
 }
 
 bool plausible(const StorySnapshot& s, std::string& why) {
@@ -164,11 +191,8 @@ bool restore(LmPlayer& player, const StorySnapshot& s, std::string& why) {
   player.game = std::move(g);
   player.phase = kSceneGame;
   Game::stepState() = st;
-  Game& now = *player.game;
-  if (s.voice.sounding && now.voice) {
-    now.voice->playVoice(s.voice.clip);
-    skipVoice(s.voice.offset);
-  }
+  resume(player.game->voice.get(), s.voice, true);
+  resume(player.se.get(), s.systemSound, false);
   dropMixedSound();
   return true;
 }

@@ -41,9 +41,9 @@ struct ChoiceState {
   std::array<std::string, 6> items;  // the first `max` are used
 };
 
-// The voice channel: the clip of the story's voice bank it plays and how far
-// the mixer has taken it.
-struct VoiceState {
+// A sound channel: the clip of its bank it plays and how far the mixer has
+// taken it.
+struct ClipState {
   bool sounding = false;
   int clip = 0;
   int32_t offset = 0;  // bytes of the clip already mixed
@@ -61,7 +61,8 @@ struct StorySnapshot {
   bool hasChoice = false;
   ChoiceState choice;
   GameStepState step;  // the interpreter's step-persistent values
-  VoiceState voice;
+  ClipState voice;        // the voice, from the story's voice bank
+  ClipState systemSound;  // the system bank's channel (decide, cursor, choice)
   LoopPhase timing;
 
   // Every value equal (through the one description).
@@ -76,6 +77,10 @@ bool atWaitingMoment(const LmPlayer& player);
 // Records the game of `player`; false when there is no game or it is not at a
 // waiting moment (a transition's old picture cannot be recorded).
 bool capture(const LmPlayer& player, StorySnapshot& out);
+
+// Brings the sound channels of `s` up to where the mixer stands now (the
+// mixer moves between steps, while the story stands still).
+void captureSound(const LmPlayer& player, StorySnapshot& s);
 
 // Checks a snapshot from outside (a save file) for values the story could
 // not have produced; false with a short reason.

@@ -77,7 +77,7 @@ void visitStep(V& v, T& st) {
 }
 
 template <class V, class T>
-void visitVoice(V& v, T& vs) {
+void visitClip(V& v, T& vs) {
   auto& [sounding, clip, offset] = vs;
   v.flag(sounding);
   v.number(clip, 0, static_cast<long>(Sound::kMaxClips) - 1);
@@ -95,7 +95,8 @@ void visitTiming(V& v, T& t) {
 // Every value of a snapshot (T is StorySnapshot or const StorySnapshot).
 template <class V, class T>
 void visit(V& v, T& s) {
-  auto& [game, item, streamPos, hasPicture, hasFace, hasVoice, hasText, text, hasChoice, choice, step, voice, timing] = s;
+  auto& [game, item, streamPos, hasPicture, hasFace, hasVoice, hasText, text, hasChoice, choice, step, voice,
+         systemSound, timing] = s;
   visitValues(v, game);
   for (auto& it : item) v.text(it, 49);
   v.wide(streamPos, 0, 0x7FFFFFFF);
@@ -107,7 +108,8 @@ void visit(V& v, T& s) {
   v.flag(hasChoice);
   visitChoice(v, choice);
   visitStep(v, step);
-  visitVoice(v, voice);
+  visitClip(v, voice);
+  visitClip(v, systemSound);
   visitTiming(v, timing);
 }
 

@@ -31,13 +31,13 @@ void stopVoice() {
   if (ZesEffect* fx = zeplEffect()) fx->stopLocal();
 }
 
-long voiceOffset() {
+long soundLeft(int ch) {
   ZesEffect* fx = zeplEffect();
-  return fx ? fx->localOffset() : -1;
+  return fx ? fx->left(ch) : -1;
 }
 
-void skipVoice(long bytes) {
-  if (ZesEffect* fx = zeplEffect()) fx->skipLocal(bytes);
+void skipSound(int ch, long bytes) {
+  if (ZesEffect* fx = zeplEffect()) fx->skip(ch, bytes);
 }
 
 void dropMixedSound() {

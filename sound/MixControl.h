@@ -23,11 +23,14 @@ bool voicePaused();
 // Ends the voice at once, as if its clip had run out.
 void stopVoice();
 
-// How far the mixer has taken the sounding voice: bytes of its clip, or -1
-// when no voice sounds.
-long voiceOffset();
-// Moves the sounding voice on by `bytes` of its clip, as if they had been mixed.
-void skipVoice(long bytes);
+// The mixer's channel of the voice (the local channel).
+constexpr int kVoiceChannel = 8;
+
+// Bytes of the clip on channel `ch` (0-7, or kVoiceChannel) the mixer has not
+// taken yet, or -1 when the channel is idle.
+long soundLeft(int ch);
+// Moves the clip on channel `ch` on by `bytes`, as if they had been mixed.
+void skipSound(int ch, long bytes);
 
 // Drops every buffer mixed for the output but not yet heard: the output goes
 // on with silence until the buffers come round again, mixed from then on.

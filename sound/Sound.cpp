@@ -109,6 +109,7 @@ bool Sound::load(int num) {
 
 void Sound::play(int num) {
   if (!load(num)) return;
+  lastPlay = num;
   ZEPL_PlaySound(channel, data[num].get(), size[num], 1, 1, kSystemRate);
 }
 

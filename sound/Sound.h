@@ -40,6 +40,7 @@ class Sound {
   int onMemory = 0;        // nonzero: every clip loaded at construction
   long voicefreq = 22050;  // rate of playVoice: "FREQ"
   int lastVoice = -1;      // clip the latest playVoice started (-1: none yet)
+  int lastPlay = -1;       // clip the latest play started (-1: none yet)
 
  private:
   bool build(int memory);

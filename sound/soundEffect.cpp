@@ -116,20 +116,22 @@ void ZesEffect::pauseLocal(bool paused) {
   localPaused_ = paused;
 }
 
-long ZesEffect::localOffset() {
+long ZesEffect::left(int ch) {
+  if (ch < 0 || ch >= kChannels) return -1;
   std::lock_guard<std::mutex> lock(lock_);
-  return wave[kLocal] && localBuffer ? static_cast<long>(wave[kLocal] - localBuffer.get()) : -1;
+  return wave[ch] ? rest[ch] : -1;
 }
 
-void ZesEffect::skipLocal(long bytes) {
+void ZesEffect::skip(int ch, long bytes) {
+  if (ch < 0 || ch >= kChannels) return;
   std::lock_guard<std::mutex> lock(lock_);
-  if (!wave[kLocal] || bytes <= 0) return;
-  if (bytes >= rest[kLocal]) {
-    endChannel(kLocal);
+  if (!wave[ch] || bytes <= 0) return;
+  if (bytes >= rest[ch]) {
+    endChannel(ch);
     return;
   }
-  wave[kLocal] += bytes;
-  rest[kLocal] -= bytes;
+  wave[ch] += bytes;
+  rest[ch] -= bytes;
 }
 
 void ZesEffect::callbackProc(_zesdevstat* stat, void* user, char* buffer, long length) {

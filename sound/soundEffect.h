@@ -34,9 +34,9 @@ class ZesEffect {
   // and a paused voice that neither sounds nor advances.
   void setLevels(const MixLevels& levels);
   void pauseLocal(bool paused);
-  // Bytes of the local clip mixed so far (-1 when idle), and moving it on.
-  long localOffset();
-  void skipLocal(long bytes);
+  // Bytes of channel ch's clip (0-8) not mixed yet (-1 when idle), and moving it on.
+  long left(int ch);
+  void skip(int ch, long bytes);
 
   // The mixer: adds every playing channel into `buffer` (16-bit stereo 44100 Hz).
   // `user` is the effect object. A device format other than that leaves the

@@ -22,7 +22,6 @@ using namespace scenario;
 
 namespace {
 
-constexpr int kVoiceChannel = 8;
 
 MixLevels levelsOf(const settings::Settings& s) {
   MixLevels l;
@@ -169,6 +168,8 @@ void PlayerLayer::innerStep() {
 // choice item under the mouse, then Decide for a click; Decide at a finished
 // message while skipping, or when the auto pause is over.
 void PlayerLayer::beforeInner() {
+  // The moment goes on from here: its sound as the mixer has it now.
+  if (waiting_ && current_) save::captureSound(*player_, current_->state);
   Game* g = game();
   int want = 0;
   bool forClick = false;
@@ -467,6 +468,7 @@ bool PlayerLayer::saveTo(int slot) {
     explainNoSave();
     return false;
   }
+  if (waiting_ && player_) save::captureSound(*player_, current_->state);
   save::SaveData d;
   d.savedAt = static_cast<int64_t>(std::time(nullptr));
   d.label = current_->label;
