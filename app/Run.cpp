@@ -301,6 +301,7 @@ WindowRun::WindowRun(Session& session, platform::Host& host, ui::Environment pla
   if (host.windowModes()) {
     player.applyWindow = [&host](int scale, bool fullscreen) { host.setWindowMode(scale, fullscreen); };
     player.isFullscreen = [&host] { return host.fullscreen(); };
+    player.automaticScale = [&host] { return host.automaticScale(); };
   }
   layer_ = std::make_unique<ui::PlayerLayer>(std::move(player));
   start();

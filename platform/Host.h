@@ -48,6 +48,8 @@ class Host {
   // Whether setWindowMode does anything (a page's canvas has no window size).
   virtual bool windowModes() const { return false; }
   virtual bool fullscreen() const { return false; }
+  // The scale the automatic one (0) stands for now; 0 when there is none.
+  virtual int automaticScale() const { return 0; }
 };
 
 struct HostSettings {

@@ -39,6 +39,7 @@ struct Environment {
   // A window: its scale and full screen (absent headless).
   std::function<void(int scale, bool fullscreen)> applyWindow;
   std::function<bool()> isFullscreen;
+  std::function<int()> automaticScale;  // what scale 0 means now (absent or 0: unknown)
   // When the story's files changed and it starts afresh (--watch): the story
   // id and save folder of the data as it is now. Absent: they never change.
   std::function<void(uint64_t& storyId, std::string& saveDir)> identify;
@@ -147,6 +148,7 @@ class PlayerLayer : public platform::HostEvents, private ScreenHost {
   settings::Settings& settings() override { return env_.settings; }
   void settingsChanged() override;
   bool hasWindow() const override { return static_cast<bool>(env_.applyWindow); }
+  int automaticScale() const override { return env_.automaticScale ? env_.automaticScale() : 0; }
   void quit() override;
 
   Environment env_;

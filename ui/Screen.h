@@ -48,6 +48,7 @@ class ScreenHost {
   virtual settings::Settings& settings() = 0;
   virtual void settingsChanged() = 0;  // apply volumes and window at once
   virtual bool hasWindow() const = 0;  // scale and full screen mean something
+  virtual int automaticScale() const { return 0; }  // what scale 0 means now; 0 unknown
   virtual void quit() = 0;             // automatic save, then the run ends
 };
 

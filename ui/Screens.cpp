@@ -335,6 +335,15 @@ class Backlog : public Screen {
 
 // ---------------------------------------------------------------- settings
 
+// The window scale one step left or right of `scale` in the order automatic,
+// x1 .. x8. From automatic (now showing `automatic`, 0 when unknown) a step
+// goes to the scale beside the one shown, so Right never shrinks the window
+// and Left never grows it.
+int nextScale(int scale, int dir, int automatic) {
+  if (scale == 0 && automatic > 0) return std::clamp(automatic + dir, 1, 8);
+  return std::clamp(scale + dir, 0, 8);
+}
+
 class SettingsScreen : public ListScreen {
  public:
   enum Row { Master, Voice, Effect, Mute, Skip, AutoPause, PerChar, Scale, Full, Language, Back, kRowCount };
@@ -421,7 +430,7 @@ class SettingsScreen : public ListScreen {
         break;
       case AutoPause: step(s.autoPauseMs, 250, 0, 5000); break;
       case PerChar: step(s.autoPerCharMs, 10, 0, 200); break;
-      case Scale: step(s.scale, 1, 0, 8); break;
+      case Scale: s.scale = nextScale(s.scale, dir, host_.automaticScale()); break;
       case Full: s.fullscreen = !s.fullscreen; break;
       case Language: s.language = static_cast<settings::Language>((static_cast<int>(s.language) + 3 + dir) % 3); break;
       default: break;

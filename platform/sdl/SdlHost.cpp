@@ -43,7 +43,7 @@ class SdlHost : public platform::Host {
   bool windowModes() const override { return true; }
 
  private:
-  int automaticScale() const;
+  int automaticScale() const override;
   void handle(const SDL_Event& e, platform::HostEvents& events);
   void handleKey(const SDL_KeyboardEvent& k, platform::HostEvents& events);
   void toggleFullscreen(platform::HostEvents& events);

@@ -280,5 +280,37 @@ TEST_F(LayerTest, AScreenshotIsNamedInANotice) {
   EXPECT_EQ(layer->notice(), "Screenshot: lmplayer-0003.png");
 }
 
+// Window scale steps in the order automatic, x1 .. x8; from automatic (here
+// x3) Right goes to x4 and Left to x2, never the other way.
+TEST_F(LayerTest, TheScaleStepsAwayFromAutomaticInTheDirectionPressed) {
+  ui::Environment env;
+  int shown = -1;
+  env.applyWindow = [&shown](int scale, bool) { shown = scale; };
+  env.automaticScale = [] { return 3; };
+  start(env);
+  ASSERT_TRUE(untilWaiting());
+  auto press = [this](unsigned vk) {
+    layer->key(vk, true);
+    layer->key(vk, false);
+  };
+  press(VK_ESCAPE);
+  for (int i = 0; i < 4; ++i) press(VK_DOWN);  // Settings
+  press(VK_RETURN);
+  for (int i = 0; i < 7; ++i) press(VK_DOWN);  // Window scale
+  press(VK_RIGHT);
+  EXPECT_EQ(shown, 4);
+  for (int want : {3, 2, 1, 0}) {
+    press(VK_LEFT);
+    EXPECT_EQ(shown, want);
+  }
+  press(VK_LEFT);  // Left on automatic: the scale below the one shown
+  EXPECT_EQ(shown, 2);
+  press(VK_LEFT);
+  press(VK_LEFT);
+  EXPECT_EQ(shown, 0);
+  press(VK_RIGHT);  // Right on automatic never shrinks
+  EXPECT_EQ(shown, 4);
+}
+
 }  // namespace
 }  // namespace lmtest

@@ -35,6 +35,16 @@ TEST(Backlog, LinesListSpeakerThenText) {
   EXPECT_EQ(ui::slotLabel(e[0]), "\x81\x79" "A\x81\x7Ax y");
 }
 
+// The settings' labels leave room for their values ("< 1.50 s >" ends the
+// row at x 302 and starts at 222; labels start at 18): the long auto-advance
+// labels included, in both languages.
+TEST(Words, SettingsLabelsLeaveRoomForTheirValues) {
+  for (const ui::Words* w : {&ui::englishWords(), &ui::japaneseWords()})
+    for (const char* label : {w->autoPause, w->autoPerChar, w->masterVolume, w->effectVolume, w->scale})
+      EXPECT_LE(18 + ui::Canvas::textWidth(label), 214) << label;
+  EXPECT_STREQ(ui::englishWords().autoPause, "Auto: wait after voice");
+}
+
 TEST(Words, JapaneseIsToldByKanaAndKanjiNotByPunctuation) {
   auto ja = [](const char* s) { return ui::looksJapanese(s, std::strlen(s)); };
   EXPECT_TRUE(ja("\x82\xA0"));              // a hiragana
