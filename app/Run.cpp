@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "diagnostics/DataWatch.h"
 #include "diagnostics/PlayerReport.h"
@@ -12,6 +11,7 @@
 #include "graphics/Font.h"
 #include "platform/Audio.h"
 #include "platform/Clock.h"
+#include "platform/KeptFile.h"
 #include "platform/OutputFile.h"
 #include "platform/PicturesDir.h"
 #include "platform/StopSignals.h"
@@ -25,6 +25,7 @@
 #include "shell/Key.h"
 #include "loop/FrameLoop.h"
 #include "loop/LmPlayerMachine.h"
+#include "app/RunInputs.h"
 #include "app/Session.h"
 #include "app/VideoRun.h"
 #include "video/VideoRecorder.h"
@@ -220,10 +221,12 @@ ui::Environment playerEnvironment(const Options& options, bool haveData) {
                                              : settings::defaultSettingsPath();
   env.settings = settings::loadSettings(env.settingsPath);
   env.continueAtStart = options.continueRun;
-  if (haveData) env.storyId = save::currentStoryId();
+  // The story id names saves and read marks; a run that keeps none never reads for it.
+  const bool keepsFiles = !options.saveDir.empty() || !options.headless;
+  if (haveData && keepsFiles) env.storyId = save::currentStoryId();
   if (!options.saveDir.empty()) env.saveDir = options.saveDir;
   else if (!options.headless && haveData) env.saveDir = save::defaultSaveDir(env.storyId);
-  if (options.watch && haveData) {
+  if (options.watch && haveData && keepsFiles) {
     // Changed files make another story; its saves go to its own default folder.
     const bool followId = options.saveDir.empty() && !options.headless;
     env.identify = [followId](uint64_t& storyId, std::string& saveDir) {
@@ -377,6 +380,14 @@ bool prepareRun(const Options& given, RunSetup& setup) {
     return false;
   }
 
+  // Settings are written back at the end: a name that can only be a stream
+  // or that is not a file would lose them, or wait for a reader for good.
+  if (!options.config.empty() && !platform::checkKeptOutput(options.config, outputError)) {
+    std::fprintf(stderr, "lmplayer: --config: %s\n", outputError.c_str());
+    setup.exitCode = 1;
+    return false;
+  }
+
   std::string dataDir = options.dataDir.empty() ? defaultDataDir(executableDir()) : options.dataDir;
   if (dataDir.empty()) {
     std::fprintf(stderr, "lmplayer: no kirune.ini here and no demo data beside the program; running without data\n");
@@ -386,9 +397,10 @@ bool prepareRun(const Options& given, RunSetup& setup) {
     return false;
   }
 
-  if (!options.dataDir.empty() && !std::ifstream("kirune.ini")) {
-    std::fprintf(stderr, "lmplayer: '%s' holds no readable kirune.ini: it is not a story's data directory\n",
-                 dataDir.c_str());
+  std::string iniError;
+  if (!options.dataDir.empty() && !platform::isReadableKeptFile("kirune.ini", iniError)) {
+    std::fprintf(stderr, "lmplayer: '%s' holds no readable kirune.ini: %s\n", dataDir.c_str(),
+                 iniError.empty() ? "it is not a story's data directory" : iniError.c_str());
     setup.exitCode = 1;
     return false;
   }
@@ -407,6 +419,15 @@ bool prepareRun(const Options& given, RunSetup& setup) {
   g_watch = setup.watch.get();
 
   setup.player = playerEnvironment(options, !dataDir.empty());
+  // No output may overwrite what the run reads: the story's files, its saves and settings.
+  std::vector<std::string> inputFolders = storyFolders();
+  inputFolders.push_back(setup.player.saveDir);
+  if (!platform::checkOutputsSpareInputs(outputsOf(options), inputFolders, {setup.player.settingsPath},
+                                         outputError)) {
+    std::fprintf(stderr, "lmplayer: %s\n", outputError.c_str());
+    setup.exitCode = 1;
+    return false;
+  }
   setup.session = std::make_unique<Session>(options);
   if (!setup.session->ok()) {
     std::fprintf(stderr, "lmplayer: %s\n", setup.session->error().c_str());

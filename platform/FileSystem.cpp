@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "platform/KeptFile.h"
+
 namespace platform {
 namespace {
 
@@ -74,12 +76,11 @@ std::string resolveCase(const std::string& path) {
 }
 
 // Data files are plain files. A directory (what an empty or cut name joins
-// to) or a device opens, but has no meaningful size and reads that fail or
-// never end; such a path counts as missing.
-FILE* openRegular(const std::string& path, const char* mode) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return nullptr;
-  return std::fopen(path.c_str(), mode);
+// to), a device or a FIFO has no meaningful size and reads that fail, wait or
+// never end; such a path counts as missing (the run's report names it).
+FILE* openRegular(const std::string& path) {
+  std::string ignored;
+  return openKeptFile(path, ignored);
 }
 
 }  // namespace
@@ -103,10 +104,18 @@ FILE* openFile(const char* name, const char* mode) {
   if (!name || !mode) return nullptr;
   std::string path = toHostPath(name);
   if (path.empty()) return nullptr;
-  if (FILE* fp = openRegular(path, mode)) return fp;
+  // Data files are only ever read.
+  if (std::string(mode).find_first_of("wa+") != std::string::npos) return nullptr;
+  if (FILE* fp = openRegular(path)) return fp;
   std::string resolved = resolveCase(path);
   if (resolved.empty() || resolved == path) return nullptr;
-  return openRegular(resolved, mode);
+  return openRegular(resolved);
+}
+
+std::string findHostPath(const char* name) {
+  const std::string path = toHostPath(name);
+  if (path.empty()) return path;
+  return exists(path) ? path : resolveCase(path);
 }
 
 size_t readAt(FILE* fp, long long offset, void* buffer, size_t length) {

@@ -9,10 +9,16 @@ namespace platform {
 // Shift-JIS double-byte character (for example 0x95 0x5C).
 std::string toHostPath(const char* name);
 
-// Opens `name` (a Windows-style path) with stdio `mode`. When the path does not
-// exist as spelled, each component is looked up without regard to ASCII case
-// (an exact match wins). Returns null when nothing fits.
+// Opens `name` (a Windows-style path) for reading ("rb"; a writing `mode`
+// opens nothing). When the path does not exist as spelled, each component is
+// looked up without regard to ASCII case (an exact match wins). Only a
+// regular file opens, without ever waiting (platform/KeptFile.h); returns
+// null when nothing fits.
 FILE* openFile(const char* name, const char* mode);
+
+// The path on this file system that `name` (Windows-style) names, as spelled
+// or looked up without regard to case as openFile does; empty when none exists.
+std::string findHostPath(const char* name);
 
 // Reads up to `length` bytes at `offset` of an open file without moving its
 // stream position; returns how many were read.

@@ -1,5 +1,6 @@
 #include "platform/OutputFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -187,12 +188,62 @@ bool checkOutputPaths(const std::vector<NamedOutput>& outputs, std::string& erro
   return true;
 }
 
+bool checkOutputsSpareInputs(const std::vector<NamedOutput>& outputs, const std::vector<std::string>& inputFolders,
+                             const std::vector<std::string>& inputFiles, std::string& error) {
+  // Only an output that exists already can be an input.
+  std::vector<std::pair<struct stat, const NamedOutput*>> existing;
+  for (const NamedOutput& o : outputs) {
+    struct stat st;
+    if (o.path != "-" && ::stat(o.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) existing.push_back({st, &o});
+  }
+  auto clash = [&](const struct stat& in) {
+    for (const auto& [st, o] : existing) {
+      if (st.st_dev == in.st_dev && st.st_ino == in.st_ino) {
+        error = o->what + ": will not write " + quoted(o->path) + ": the run reads it";
+        return true;
+      }
+    }
+    return false;
+  };
+  if (existing.empty()) return true;
+  for (const std::string& file : inputFiles) {
+    struct stat st;
+    if (!file.empty() && ::stat(file.c_str(), &st) == 0 && clash(st)) return false;
+  }
+  // A folder of a million entries is not searched to its end.
+  constexpr int kMaxEntries = 100000;
+  for (const std::string& folder : inputFolders) {
+    DIR* d = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (!d) continue;
+    int seen = 0;
+    bool found = false;
+    while (dirent* e = ::readdir(d)) {
+      struct stat st;
+      if (++seen > kMaxEntries) break;
+      if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) && clash(st)) {
+        found = true;
+        break;
+      }
+    }
+    ::closedir(d);
+    if (found) return false;
+  }
+  return true;
+}
+
 OutputFile::~OutputFile() { abandon(); }
 
-bool OutputFile::open(const std::string& path, std::string& error) {
+bool OutputFile::open(const std::string& path, std::string& error, Accept accept) {
   abandon();
   const OutputKind kind = checkOutputPath(path, error);
   if (kind == OutputKind::Refused) return false;
+  if (kind == OutputKind::Stream && accept == Kept) {
+    // Writing a kept file into a FIFO would wait for a reader for good.
+    error = "will not write " + quoted(path) + ": it is " +
+            (isStandardOutput(path) ? std::string("standard output") : std::string("a FIFO")) +
+            ", not a regular file";
+    return false;
+  }
   path_ = path;
   if (kind == OutputKind::Stream && isStandardOutput(path)) {
     fp_ = stdout;

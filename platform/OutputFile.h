@@ -33,6 +33,12 @@ struct NamedOutput {
 // as above, and no two may name the same file. False with a reason.
 bool checkOutputPaths(const std::vector<NamedOutput>& outputs, std::string& error);
 
+// Refuses an output that would overwrite one of the run's own inputs: a file
+// directly in one of `inputFolders`, or one of `inputFiles` (compared as
+// files, whatever the spelling or links). False with a reason naming the output.
+bool checkOutputsSpareInputs(const std::vector<NamedOutput>& outputs, const std::vector<std::string>& inputFolders,
+                             const std::vector<std::string>& inputFiles, std::string& error);
+
 // One output being written. Nothing appears under the target's name until
 // commit() (streams excepted); destruction without commit() leaves no trace.
 class OutputFile {
@@ -42,9 +48,13 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  // What may stand under the name: any output above, or only a missing name
+  // or a regular file (a kept file, which is never a stream).
+  enum Accept { AnyOutput, Kept };
+
   // Starts the output; false with a reason (nothing created) when the target
   // is refused or the temporary cannot be made.
-  bool open(const std::string& path, std::string& error);
+  bool open(const std::string& path, std::string& error, Accept accept = AnyOutput);
   // The stdio stream to write to; null when not open.
   std::FILE* stream() const { return fp_; }
   bool isOpen() const { return fp_ != nullptr; }

@@ -3,14 +3,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 
-#include "platform/OutputFile.h"
+#include "platform/KeptFile.h"
 #include "save/StoryId.h"
 
 namespace save {
 
 namespace fs = std::filesystem;
+
+// No save comes near this (a thumbnail and the story's state).
+constexpr size_t kMaxSaveBytes = 32u << 20;
 
 std::string slotFileName(int slot) {
   if (slot == kQuickSlot) return "quick.sav";
@@ -44,34 +46,26 @@ bool SaveStore::write(int slot, const SaveData& data, std::string& error) const 
   if (!makeFolder(dir_, error)) return false;
   SaveData d = data;
   d.storyId = storyId_;
-  return platform::writeFileAtomic(path(slot), encodeSave(d), error);
+  return platform::writeKeptFile(path(slot), encodeSave(d), error);
 }
 
 ReadResult SaveStore::read(int slot, SaveData& out, std::string& message, SaveProblem* problem) const {
   if (!enabled() || slot < 0 || slot >= kSlotCount) return ReadResult::Missing;
   const std::string p = path(slot);
-  std::error_code ec;
-  if (!fs::exists(p, ec)) return ReadResult::Missing;
-  if (problem) *problem = SaveProblem::Damaged;
-  auto refuse = [&](const char* why) {
-    message = "save '" + p + "' refused: " + why;
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!platform::readKeptFile(p, kMaxSaveBytes, bytes, why, platform::Links::Refuse)) {
+    if (why.empty()) return ReadResult::Missing;
+    if (problem) *problem = SaveProblem::Damaged;
+    message = why;
     return ReadResult::Refused;
-  };
-  if (!fs::is_regular_file(p, ec)) return refuse("not a file");
-  const auto size = fs::file_size(p, ec);
-  if (ec) return refuse("cannot be read");
-  if (size > (32u << 20)) return refuse("too large to be a save");
-  struct Closer {
-    void operator()(FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<FILE, Closer> f(std::fopen(p.c_str(), "rb"));
-  if (!f) return refuse("cannot be read");
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size())
-    return refuse("cannot be read");
+  }
   const SaveProblem found = decodeSave(bytes.data(), bytes.size(), storyId_, out);
   if (problem) *problem = found;
-  if (found != SaveProblem::None) return refuse(describe(found));
+  if (found != SaveProblem::None) {
+    message = "save '" + p + "' refused: " + describe(found);
+    return ReadResult::Refused;
+  }
   return ReadResult::Ok;
 }
 
@@ -84,7 +78,7 @@ std::string defaultSaveDir(uint64_t storyId) {
   fs::path base;
   if (xdg && *xdg == '/') {
     base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
+  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
     base = fs::path(home) / ".local" / "share";
   } else {
     return "";

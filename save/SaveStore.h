@@ -47,7 +47,7 @@ bool makeFolder(const std::string& dir, std::string& error);
 namespace save {
 
 // $XDG_DATA_HOME/lmplayer/saves/<story id>, else ~/.local/share/...; empty
-// when neither variable is set.
+// when neither variable is set to an absolute path.
 std::string defaultSaveDir(uint64_t storyId);
 
 }  // namespace save

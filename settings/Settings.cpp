@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/Ini.h"
-#include "platform/OutputFile.h"
+#include "platform/KeptFile.h"
 
 namespace settings {
 
@@ -84,15 +84,16 @@ bool saveSettings(const std::string& path, const Settings& s, std::string& error
   std::error_code ec;
   if (!parent.empty()) std::filesystem::create_directories(parent, ec);
   const std::string text = settingsText(s);
-  return platform::writeFileAtomic(path, std::vector<unsigned char>(text.begin(), text.end()), error);
+  return platform::writeKeptFile(path, std::vector<unsigned char>(text.begin(), text.end()), error);
 }
 
 std::string defaultSettingsPath() {
   namespace fs = std::filesystem;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg && *xdg == '/') return (fs::path(xdg) / "lmplayer" / "settings.ini").string();
+  // A relative HOME would name a place below whatever folder the player is in.
   const char* home = std::getenv("HOME");
-  if (home && *home) return (fs::path(home) / ".config" / "lmplayer" / "settings.ini").string();
+  if (home && *home == '/') return (fs::path(home) / ".config" / "lmplayer" / "settings.ini").string();
   return "";
 }
 

@@ -36,7 +36,7 @@ std::string settingsText(const Settings& s);
 bool saveSettings(const std::string& path, const Settings& s, std::string& error);
 
 // $XDG_CONFIG_HOME/lmplayer/settings.ini, else ~/.config/lmplayer/settings.ini;
-// empty when neither variable is set.
+// empty when neither variable is set to an absolute path.
 std::string defaultSettingsPath();
 
 }  // namespace settings

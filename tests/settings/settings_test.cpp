@@ -80,4 +80,16 @@ TEST(Settings, DefaultPlaceFollowsXdgConfigHome) {
   if (old) setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
 }
 
+TEST(Settings, ARelativeHomeIsIgnored) {
+  const char* oldHome = std::getenv("HOME");
+  const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string home = oldHome ? oldHome : "", xdg = oldXdg ? oldXdg : "";
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("HOME", "relhome", 1);
+  EXPECT_EQ(settings::defaultSettingsPath(), "");
+  if (oldHome) setenv("HOME", home.c_str(), 1);
+  else unsetenv("HOME");
+  if (oldXdg) setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+}
+
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
+#include "platform/KeptFile.h"
 #include "tools/author/bank_audio.h"
 #include "tools/author/bank_file.h"
 #include "platform/OutputFile.h"
@@ -19,18 +19,13 @@ bool rateOk(int rate, std::string& error) {
   return false;
 }
 
+// A WAV clip or a bank; no sound of a story comes near this.
+constexpr size_t kMaxSoundInput = 256u << 20;
+
 bool readAll(const std::string& path, std::vector<unsigned char>& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "cannot read " + path;
-    return false;
-  }
-  return true;
+  if (platform::readKeptFile(path, kMaxSoundInput, bytes, error)) return true;
+  if (error.empty()) error = "cannot open " + path;
+  return false;
 }
 
 

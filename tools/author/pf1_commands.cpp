@@ -1,11 +1,11 @@
 #include "tools/author/pf1_commands.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "graphics/Pf1.h"
+#include "platform/KeptFile.h"
 #include "platform/Png.h"
 #include "platform/OutputFile.h"
 #include "tools/author/pf1_codec.h"
@@ -19,18 +19,13 @@ struct Loaded : Pf1 {
   Loaded() : Pf1(0, nullptr) {}
 };
 
+// No picture comes near this.
+constexpr size_t kMaxPictureInput = 256u << 20;
+
 bool readBytes(const std::string& path, std::vector<unsigned char>& out, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
-  }
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "cannot read " + path;
-    return false;
-  }
-  return true;
+  if (platform::readKeptFile(path, kMaxPictureInput, out, error)) return true;
+  if (error.empty()) error = "cannot open " + path;
+  return false;
 }
 
 

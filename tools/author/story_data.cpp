@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "game/Game.h"
 #include "graphics/Font.h"
 #include "platform/FileSystem.h"
+#include "platform/KeptFile.h"
 #include "shell/FileUtils.h"
 
 namespace story {
@@ -26,7 +26,8 @@ InDataDir::InDataDir(const std::string& dir) {
   entered_ = true;
   fileUtilsReset();
   Font::unload();
-  if (!std::ifstream("kirune.ini")) error_ = "'" + dir + "' holds no readable kirune.ini";
+  std::string why;
+  if (!platform::isReadableKeptFile("kirune.ini", why)) error_ = "'" + dir + "' holds no readable kirune.ini" + (why.empty() ? "" : ": " + why);
 }
 
 InDataDir::~InDataDir() {

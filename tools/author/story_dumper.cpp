@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <array>
@@ -15,6 +14,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
+#include "platform/KeptFile.h"
 #include "tools/author/story_bytecode.h"
 #include "tools/author/story_compiler.h"
 #include "tools/author/story_lexer.h"
@@ -48,8 +48,9 @@ long long iniInt(const IniValues& v, const char* key) {
 
 bool readIni(const std::string& dataDir, IniValues& v, std::string* error) {
   v.path = dataDir + "/kirune.ini";
-  if (!std::ifstream(v.path)) {
-    if (error) *error = "cannot read " + v.path;
+  std::string why;
+  if (!platform::isReadableKeptFile(v.path, why)) {
+    if (error) *error = why.empty() ? "cannot read " + v.path : why;
     return false;
   }
   for (int i = 0; i < 5; ++i) v.dirs[i] = iniString(v, kDirKeys[i]);
