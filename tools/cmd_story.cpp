@@ -2,12 +2,12 @@
 // script, and check, chart or play through a built story.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/KeptFile.h"
 #include "platform/OutputFile.h"
 #include "tools/Command.h"
 #include "tools/author/story_check.h"
@@ -15,17 +15,21 @@
 #include "tools/author/story_dumper.h"
 #include "tools/author/story_explore.h"
 #include "tools/author/story_graph.h"
-#include "platform/OutputFile.h"
 #include <CLI/CLI.hpp>
 
 namespace {
 
+// A story script is text; no script comes near this.
+constexpr size_t kMaxScriptBytes = 64u << 20;
+
 bool readScript(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream ss;
-  ss << in.rdbuf();
-  text = ss.str();
+  std::vector<unsigned char> bytes;
+  std::string error;
+  if (!platform::readKeptFile(path, kMaxScriptBytes, bytes, error)) {
+    if (!error.empty()) std::fprintf(stderr, "lmtool: %s\n", error.c_str());
+    return false;
+  }
+  text.assign(bytes.begin(), bytes.end());
   return true;
 }
 
@@ -132,10 +136,10 @@ const char* kUsage =
     "usage: lmtool story build SCRIPT OUTDIR [--strict | --allow-errors]\n"
     "       lmtool story dump DATADIR [-o SCRIPT]\n"
     "       lmtool story check DATADIR [--script SCRIPT] [--strict]\n"
-    "       lmtool story graph DATADIR -o FILE.dot|FILE.svg [--script SCRIPT]\n"
+    "       lmtool story graph DATADIR -o FILE.dot|FILE.svg [--script SCRIPT] [--dot-seconds S]\n"
     "       lmtool story explore DATADIR [--json FILE] [--max-routes N] [--max-steps N]\n";
 
-int graph(const std::string& dir, const std::string& out, const std::string& script) {
+int graph(const std::string& dir, const std::string& out, const std::string& script, double dotSeconds) {
   bool svg = endsWith(out, ".svg");
   if (!svg && !endsWith(out, ".dot")) {
     std::fprintf(stderr, "lmtool story graph: the output is FILE.dot or FILE.svg, not '%s'\n", out.c_str());
@@ -146,8 +150,10 @@ int graph(const std::string& dir, const std::string& out, const std::string& scr
   const story::StoryFiles* source = script.empty() ? nullptr : &files;
   if (source && !story::scriptMatches(files, dir)) source = nullptr;
   std::string dot, error;
+  // A wrong output is reported before the story is read.
+  if (platform::checkOutputPath(out, error) == platform::OutputKind::Refused) return lmtool::fail(error);
   if (!story::storyGraph(dir, source, dot, error)) return lmtool::fail(error);
-  if (svg) return story::renderSvg(dot, out, error) ? 0 : lmtool::fail(error);
+  if (svg) return story::renderSvg(dot, out, dotSeconds, error) ? 0 : lmtool::fail(error);
   return platform::writeFileAtomic(out, std::vector<unsigned char>(dot.begin(), dot.end()), error)
              ? 0
              : lmtool::fail(error);
@@ -178,6 +184,7 @@ int run(int argc, char** argv) {
   std::string script, outDir, dir, out, json;
   bool strict = false, allowErrors = false;
   long maxRoutes = 0, maxSteps = 0;
+  double dotSeconds = story::kDefaultDotSeconds;
   CLI::App* b = cli.add_subcommand("build");
   b->add_option("SCRIPT", script)->required();
   b->add_option("OUTDIR", outDir)->required();
@@ -194,6 +201,7 @@ int run(int argc, char** argv) {
   g->add_option("DATADIR", dir)->required();
   g->add_option("-o", out)->required();
   g->add_option("--script", script);
+  g->add_option("--dot-seconds", dotSeconds)->check(CLI::PositiveNumber);
   CLI::App* e = cli.add_subcommand("explore");
   e->add_option("DATADIR", dir)->required();
   e->add_option("--json", json);
@@ -204,13 +212,18 @@ int run(int argc, char** argv) {
   try {
     cli.parse(args);
   } catch (const CLI::ParseError& err) {
+    // --help is a question, not a mistake.
+    if (err.get_exit_code() == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
     std::fprintf(stderr, "lmtool story: %s\n", err.what());
     return usage();
   }
   if (*b) return build(script, outDir, Gate{strict, allowErrors});
   if (*d) return dump(dir.c_str(), out.empty() ? nullptr : out.c_str());
   if (*c) return check(dir, script, strict);
-  if (*g) return graph(dir, out, script);
+  if (*g) return graph(dir, out, script, dotSeconds);
   if (*e) return explore(dir, json, maxRoutes, maxSteps);
   return usage();
 }
@@ -226,7 +239,7 @@ LMTOOL_COMMAND(story, "story",
                "                              unreached charts and broken links (--script S: name its lines;\n"
                "                              --strict: warnings fail too); exit 0 clean, 1 problems, 2 usage\n"
                "  story graph DATADIR -o F    the charts and their successors as Graphviz DOT (F.dot), or SVG\n"
-               "                              (F.svg, when Graphviz is installed)\n"
+               "                              (F.svg, when Graphviz is installed; at most --dot-seconds S, 120)\n"
                "  story explore DATADIR       play every choice path headless; report the charts reached,\n"
                "                              endings, chart errors, missing files, routes (--json FILE);\n"
                "                              exit 0 when every chart is reached cleanly, else 1",

@@ -122,6 +122,16 @@ TEST_F(LmtoolStory, GraphWritesDotOrSvg) {
   EXPECT_EQ(story("graph nowhere -o g.dot").code, 1);
 }
 
+// Asking for help is no mistake: the usage on standard output, exit 0.
+TEST_F(LmtoolStory, HelpIsAnAnswer) {
+  for (const char* args : {"--help", "graph --help"}) {
+    PlayerResult r = story(args);
+    EXPECT_EQ(r.code, 0) << args << ": " << r.err;
+    EXPECT_NE(r.out.find("usage: lmtool story build"), std::string::npos) << args << ": " << r.out;
+    EXPECT_EQ(r.err, "") << args;
+  }
+}
+
 TEST_F(LmtoolStory, ExploreExitsOneOnAnyProblemAndWritesJson) {
   writeMiniStory();
   PlayerResult r = story("explore . --json out.json");

@@ -1,6 +1,10 @@
 // lmtool story graph: charts as nodes, successors as edges labelled with the
 // chosen answer, unreached charts dashed, endings and chart errors as nodes.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "MiniStory.h"
 #include "tools/author/story_graph.h"
@@ -52,13 +56,52 @@ TEST_F(StoryGraph, UnreachedChartsAndChartErrorsStandOut) {
 TEST_F(StoryGraph, SvgThroughGraphviz) {
   story::StoryFiles files = writeMiniStory();
   std::string dot = graphOf(&files), error;
-  ASSERT_TRUE(story::renderSvg(dot, "story.svg", error)) << error;
+  ASSERT_TRUE(story::renderSvg(dot, "story.svg", story::kDefaultDotSeconds, error)) << error;
   std::string svg(reinterpret_cast<const char*>(readFile("story.svg").data()), readFile("story.svg").size());
   EXPECT_NE(svg.find("<svg"), std::string::npos);
   EXPECT_NE(svg.find(">Right</text>"), std::string::npos) << "the edge label is drawn";
   EXPECT_FALSE(fileExists("story.svg.tmp"));
-  EXPECT_FALSE(story::renderSvg("digraph {", "bad.svg", error)) << "dot refuses a broken graph";
+  EXPECT_FALSE(story::renderSvg("digraph {", "bad.svg", story::kDefaultDotSeconds, error)) << "dot refuses a broken graph";
   EXPECT_FALSE(fileExists("bad.svg"));
+}
+
+// Graphviz writes into a temporary of our own making: a link planted under a
+// guessable name leads nowhere, foreign files are left alone, and a target
+// that is a link or a device is refused as any output would be.
+TEST_F(StoryGraph, SvgOutputFollowsTheOutputRules) {
+  story::StoryFiles files = writeMiniStory();
+  const std::string dot = graphOf(&files);
+  writeText("victim", "precious");
+  ASSERT_EQ(::symlink("victim", "out.svg.tmp"), 0);
+  writeText("out.svg.dot.tmp", "someone else's");
+  std::string error;
+  ASSERT_TRUE(story::renderSvg(dot, "out.svg", story::kDefaultDotSeconds, error)) << error;
+  const Bytes victim = readFile("victim");
+  EXPECT_EQ(std::string(victim.begin(), victim.end()), "precious");
+  EXPECT_TRUE(fileExists("out.svg.dot.tmp")) << "a foreign file is not deleted";
+  struct stat st;
+  EXPECT_EQ(::lstat("out.svg.tmp", &st), 0) << "nor is the planted link";
+
+  ASSERT_EQ(::symlink("victim", "linked.svg"), 0);
+  EXPECT_FALSE(story::renderSvg(dot, "linked.svg", story::kDefaultDotSeconds, error));
+  EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
+  EXPECT_FALSE(story::renderSvg(dot, "/dev/null/x.svg", story::kDefaultDotSeconds, error));
+}
+
+TEST_F(StoryGraph, GraphvizGetsATimeLimit) {
+  // A 'dot' that never finishes stands first on PATH.
+  makeDirs("bin");
+  writeText("bin/dot", "#!/bin/sh\nexec sleep 60\n");
+  ::chmod("bin/dot", 0755);
+  const char* old = std::getenv("PATH");
+  const std::string saved = old ? old : "";
+  setenv("PATH", (dir.path() + "/bin:" + saved).c_str(), 1);
+  std::string error;
+  const bool drawn = story::renderSvg("digraph { a -> b }", "slow.svg", 0.3, error);
+  setenv("PATH", saved.c_str(), 1);
+  EXPECT_FALSE(drawn);
+  EXPECT_NE(error.find("did not finish drawing slow.svg within 0.3 s"), std::string::npos) << error;
+  EXPECT_FALSE(fileExists("slow.svg"));
 }
 
 }  // namespace

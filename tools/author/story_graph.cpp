@@ -1,21 +1,17 @@
 #include "tools/author/story_graph.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
+#include "platform/ChildProgram.h"
 #include "platform/OutputFile.h"
 #include "tools/author/story_data.h"
 #include "tools/author/story_walk.h"
 
-extern char** environ;
-
 namespace story {
 namespace {
+
+// DOT text past this size takes Graphviz a while: say so.
+constexpr size_t kLargeGraphBytes = 256 * 1024;
 
 std::string dotString(const std::string& s) {
   std::string out = "\"";
@@ -85,39 +81,35 @@ bool storyGraph(const std::string& dir, const StoryFiles* source, std::string& d
   return true;
 }
 
-bool renderSvg(const std::string& dot, const std::string& svgPath, std::string& error) {
-  namespace fs = std::filesystem;
-  std::string dotPath = svgPath + ".dot.tmp", svgTemp = svgPath + ".tmp";
-  std::string werr;
-  if (!platform::writeFileAtomic(dotPath, std::vector<unsigned char>(dot.begin(), dot.end()), werr)) {
-    error = werr;
-    return false;
+bool renderSvg(const std::string& dot, const std::string& svgPath, double seconds, std::string& error) {
+  // The SVG is written like every output: into a fresh temporary of our own
+  // making (or a stream), so no name Graphviz writes to can be planted.
+  platform::OutputFile out;
+  if (!out.open(svgPath, error)) return false;
+  if (dot.size() > kLargeGraphBytes)
+    std::fprintf(stderr, "lmtool story graph: Graphviz is drawing a large graph into '%s' (for at most %g s)\n",
+                 svgPath.c_str(), seconds);
+  const platform::ChildResult r = platform::runFilter({"dot", "-Tsvg"}, dot, out.stream(), seconds);
+  switch (r.outcome) {
+    case platform::ChildOutcome::Finished:
+      if (r.exitCode == 0) return out.commit(error);
+      error = "Graphviz's dot failed to draw " + svgPath;
+      break;
+    case platform::ChildOutcome::NotFound:
+      error = "Graphviz is not installed (no 'dot' program): write a .dot file instead, or install graphviz";
+      break;
+    case platform::ChildOutcome::TimedOut: {
+      char limit[32];
+      std::snprintf(limit, sizeof limit, "%g", seconds);
+      error = "Graphviz did not finish drawing " + svgPath + " within " + limit +
+              " s: write a .dot file instead, or allow more time (--dot-seconds)";
+      break;
+    }
+    case platform::ChildOutcome::Stopped: error = "stopped while Graphviz was drawing " + svgPath; break;
+    case platform::ChildOutcome::Failed: error = "cannot run Graphviz's dot"; break;
   }
-  std::string out = "-o" + svgTemp;
-  const char* argv[] = {"dot", "-Tsvg", dotPath.c_str(), out.c_str(), nullptr};
-  pid_t pid;
-  int status = 0;
-  bool started = posix_spawnp(&pid, "dot", nullptr, nullptr, const_cast<char**>(argv), environ) == 0;
-  if (started) waitpid(pid, &status, 0);
-  std::error_code ec;
-  fs::remove(dotPath, ec);
-  if (!started) {
-    error = "Graphviz is not installed (no 'dot' program): write a .dot file instead, or install graphviz";
-    return false;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    fs::remove(svgTemp, ec);
-    error = WIFEXITED(status) && WEXITSTATUS(status) == 127
-                ? "Graphviz is not installed (no 'dot' program): write a .dot file instead, or install graphviz"
-                : "Graphviz's dot failed to draw " + svgPath;
-    return false;
-  }
-  fs::rename(svgTemp, svgPath, ec);
-  if (ec) {
-    error = "cannot write " + svgPath + ": " + ec.message();
-    return false;
-  }
-  return true;
+  out.abandon();
+  return false;
 }
 
 }  // namespace story

@@ -13,8 +13,12 @@ namespace story {
 // `dir` holds no story.
 bool storyGraph(const std::string& dir, const StoryFiles* source, std::string& dot, std::string& error);
 
-// Runs Graphviz's dot to turn DOT text into SVG at `svgPath`. False with a
-// reason (Graphviz missing, dot failed).
-bool renderSvg(const std::string& dot, const std::string& svgPath, std::string& error);
+// Graphviz's time for one drawing unless told otherwise.
+constexpr double kDefaultDotSeconds = 120;
+
+// Runs Graphviz's dot to turn DOT text into SVG at `svgPath` (an output as
+// platform/OutputFile.h writes them), for at most `seconds`. False with a
+// reason (Graphviz missing, dot failed or out of time); `svgPath` is then unchanged.
+bool renderSvg(const std::string& dot, const std::string& svgPath, double seconds, std::string& error);
 
 }  // namespace story
