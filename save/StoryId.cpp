@@ -2,13 +2,22 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/StopSignals.h"
 #include "shell/FileUtils.h"
 
 namespace save {
 
 namespace {
+
+// A story's own files are far smaller than this and are hashed whole. Past
+// it only samples are: a file that merely claims to be huge (sparse) must not
+// cost its size at every start.
+constexpr long long kWholeBytes = 16ll << 20;
+constexpr size_t kSampleBytes = 64 << 10;
+constexpr int kSamples = 64;
 
 struct Fnv {
   uint64_t h = 0xcbf29ce484222325ull;
@@ -18,25 +27,52 @@ struct Fnv {
   }
 };
 
-// The file's name, then its bytes (or a mark that it is missing).
+struct Closer {
+  void operator()(FILE* fp) const { std::fclose(fp); }
+};
+
+long long sizeOf(FILE* fp) {
+  if (std::fseek(fp, 0, SEEK_END) != 0) return -1;
+  const long long size = std::ftell(fp);
+  std::rewind(fp);
+  return size;
+}
+
+// Every byte, then the count.
+void addWhole(Fnv& f, FILE* fp) {
+  char buf[65536];
+  uint64_t total = 0;
+  size_t n;
+  while (!platform::stopSignal() && (n = std::fread(buf, 1, sizeof buf, fp)) > 0) {
+    f.add(buf, n);
+    total += n;
+  }
+  f.add(&total, sizeof total);
+}
+
+// The size, then evenly spaced pieces from the first byte to the last.
+void addSamples(Fnv& f, FILE* fp, long long size) {
+  f.add("\0sampled", 8);
+  f.add(&size, sizeof size);
+  std::vector<char> buf(kSampleBytes);
+  const long long span = size - static_cast<long long>(kSampleBytes);
+  for (int i = 0; i < kSamples && !platform::stopSignal(); ++i) {
+    const long long at = span * i / (kSamples - 1);
+    f.add(buf.data(), platform::readAt(fp, at, buf.data(), buf.size()));
+  }
+}
+
+// The file's name, then its contents (or a mark that it is missing).
 void addFile(Fnv& f, const std::string& name) {
   f.add(name.data(), name.size() + 1);
-  struct Closer {
-    void operator()(FILE* fp) const { std::fclose(fp); }
-  };
   std::unique_ptr<FILE, Closer> fp(platform::openFile(name.c_str(), "rb"));
   if (!fp) {
     f.add("\0missing", 8);
     return;
   }
-  char buf[65536];
-  uint64_t total = 0;
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, fp.get())) > 0) {
-    f.add(buf, n);
-    total += n;
-  }
-  f.add(&total, sizeof total);
+  const long long size = sizeOf(fp.get());
+  if (size > kWholeBytes) addSamples(f, fp.get(), size);
+  else addWhole(f, fp.get());
 }
 
 }  // namespace
@@ -49,6 +85,13 @@ uint64_t currentStoryId() {
   addFile(f, std::string(root) + "ASTARTUP.BIN");
   addFile(f, std::string(root) + "EVENT.BIN");
   return f.h;
+}
+
+long long storyEventBytes() {
+  char root[1024];
+  iniString("ROOTDIR", ".\\", root, sizeof root);
+  std::unique_ptr<FILE, Closer> fp(platform::openFile((std::string(root) + "EVENT.BIN").c_str(), "rb"));
+  return fp ? sizeOf(fp.get()) : -1;
 }
 
 std::string storyIdText(uint64_t id) {
