@@ -1,13 +1,14 @@
 #include "save/ReadMarks.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <filesystem>
-#include <memory>
 
-#include "platform/OutputFile.h"
+#include "platform/KeptFile.h"
 #include "save/Bytes.h"
 #include "save/SaveStore.h"
+#include "save/StoryId.h"
 
 namespace save {
 
@@ -22,11 +23,17 @@ std::string fileIn(const std::string& dir) { return (std::filesystem::path(dir) 
 
 }  // namespace
 
+bool ReadMarks::isRead(uint32_t offset) const { return std::binary_search(marks_.begin(), marks_.end(), offset); }
+
 bool ReadMarks::mark(uint32_t offset) {
-  if (!marks_.insert(offset).second) return false;
+  const auto at = std::lower_bound(marks_.begin(), marks_.end(), offset);
+  if (at != marks_.end() && *at == offset) return false;
+  marks_.insert(at, offset);
   changed_ = true;
   return true;
 }
+
+size_t ReadMarks::maxMarks() const { return static_cast<size_t>(std::min<uint64_t>(kMaxMarks, limit_ + 1)); }
 
 std::vector<uint8_t> ReadMarks::encode(uint64_t storyId) const {
   ByteWriter w;
@@ -50,7 +57,7 @@ bool ReadMarks::decode(const uint8_t* bytes, size_t size, uint64_t storyId) {
   const uint32_t version = h.u16(), reserved = h.u16();
   const uint64_t story = h.u64();
   const uint32_t count = h.u32(), crc = h.u32();
-  if (version != kVersion || reserved != 0 || story != storyId || count > kMaxMarks) return false;
+  if (version != kVersion || reserved != 0 || story != storyId || count > maxMarks()) return false;
   if ((size - kHeader) != static_cast<size_t>(count) * 4) return false;
   if (crc32Of(bytes + kHeader, size - kHeader, crc32Of(bytes, kHeader - 4)) != crc) return false;
   ByteReader r(bytes + kHeader, size - kHeader);
@@ -59,25 +66,27 @@ bool ReadMarks::decode(const uint8_t* bytes, size_t size, uint64_t storyId) {
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t m = r.u32();
     if (!got.empty() && m <= got.back()) return false;  // written ascending, each once
-    got.push_back(m);
+    if (m <= limit_) got.push_back(m);
   }
-  marks_.insert(got.begin(), got.end());
+  std::vector<uint32_t> merged;
+  merged.reserve(marks_.size() + got.size());
+  std::set_union(marks_.begin(), marks_.end(), got.begin(), got.end(), std::back_inserter(merged));
+  marks_ = std::move(merged);
   return true;
 }
 
 bool ReadMarks::load(const std::string& dir, uint64_t storyId, std::string& message) {
   if (dir.empty()) return true;
+  if (const long long eventBytes = storyEventBytes(); eventBytes >= 0) limitTo(static_cast<uint64_t>(eventBytes));
   const std::string p = fileIn(dir);
-  std::error_code ec;
-  if (!std::filesystem::exists(p, ec)) return true;
-  const auto size = std::filesystem::file_size(p, ec);
-  struct Closer {
-    void operator()(FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<FILE, Closer> f(ec || size > kHeader + 4ull * kMaxMarks ? nullptr : std::fopen(p.c_str(), "rb"));
-  std::vector<uint8_t> bytes(f ? static_cast<size_t>(size) : 0);
-  if (!f || (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) ||
-      !decode(bytes.data(), bytes.size(), storyId)) {
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!platform::readKeptFile(p, kHeader + 4ull * maxMarks(), bytes, why, platform::Links::Refuse)) {
+    if (why.empty()) return true;  // none yet
+    message = "read marks ignored: " + why;
+    return false;
+  }
+  if (!decode(bytes.data(), bytes.size(), storyId)) {
     message = "read marks '" + p + "' ignored: damaged or of another story";
     return false;
   }
@@ -86,7 +95,14 @@ bool ReadMarks::load(const std::string& dir, uint64_t storyId, std::string& mess
 
 bool ReadMarks::store(const std::string& dir, uint64_t storyId, std::string& error) {
   if (dir.empty() || !changed_) return true;
-  if (!makeFolder(dir, error) || !platform::writeFileAtomic(fileIn(dir), encode(storyId), error)) return false;
+  // Another player on the same folder may have marked messages since this
+  // one loaded: take them in just before writing. A file that cannot be read
+  // now is left to the write to report.
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (platform::readKeptFile(fileIn(dir), kHeader + 4ull * maxMarks(), bytes, why, platform::Links::Refuse))
+    decode(bytes.data(), bytes.size(), storyId);
+  if (!makeFolder(dir, error) || !platform::writeKeptFile(fileIn(dir), encode(storyId), error)) return false;
   changed_ = false;
   return true;
 }

@@ -105,7 +105,10 @@ SaveProblem decodeSave(const uint8_t* bytes, size_t size, uint64_t storyId, Save
   d.label = r.str(255);
   d.thumb.width = static_cast<int>(r.u16());
   d.thumb.height = static_cast<int>(r.u16());
-  if (d.thumb.width > 320 || d.thumb.height > 240) return SaveProblem::Damaged;
+  // The thumbnail is the documented size, or absent (a save made before any frame).
+  const bool noThumb = d.thumb.width == 0 && d.thumb.height == 0;
+  if (!noThumb && (d.thumb.width != Thumbnail::kWidth || d.thumb.height != Thumbnail::kHeight))
+    return SaveProblem::Damaged;
   d.thumb.rgb = r.bytes(static_cast<size_t>(d.thumb.width) * d.thumb.height * 3);
   if (!r.ok() || !getState(r, d.state)) return SaveProblem::Damaged;
   const size_t count = r.u16();

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <set>
+#include <string>
 
 #include "game/Game.h"
 #include "game/ScenarioCode.h"
@@ -22,6 +24,12 @@ using namespace scenario;
 
 namespace {
 
+// One line on stderr for each distinct problem: a file that cannot be written
+// stays so at every later attempt, and the run says it once.
+void sayOnce(const std::string& line) {
+  static std::set<std::string> said;
+  if (said.insert(line).second) std::fprintf(stderr, "lmplayer: %s\n", line.c_str());
+}
 
 MixLevels levelsOf(const settings::Settings& s) {
   MixLevels l;
@@ -69,7 +77,7 @@ class PlayerLayer::Machine : public loop::SceneMachine {
 PlayerLayer::PlayerLayer(Environment env) : env_(std::move(env)), written_(env_.settings) {
   store_ = save::SaveStore(env_.saveDir, env_.storyId);
   std::string message;
-  if (!marks_.load(env_.saveDir, env_.storyId, message)) std::fprintf(stderr, "lmplayer: %s\n", message.c_str());
+  if (!marks_.load(env_.saveDir, env_.storyId, message)) sayOnce(message);
   setMixLevels(levelsOf(env_.settings));
   pauseVoice(false);
 }
@@ -102,7 +110,7 @@ void PlayerLayer::followStory() {
   store_ = save::SaveStore(dir, id);
   marks_ = save::ReadMarks();  // the earlier story's were stored when its machine went
   std::string message;
-  if (!marks_.load(dir, id, message)) std::fprintf(stderr, "lmplayer: %s\n", message.c_str());
+  if (!marks_.load(dir, id, message)) sayOnce(message);
 }
 
 void PlayerLayer::detach() {
@@ -118,7 +126,7 @@ void PlayerLayer::persist() {
   bool wrote = false;
   if (marks_.changed() && !env_.saveDir.empty()) {
     if (marks_.store(env_.saveDir, env_.storyId, error)) wrote = true;
-    else std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
+    else sayOnce(error);
   }
   if (env_.isFullscreen) env_.settings.fullscreen = env_.isFullscreen();
   if (env_.settings != written_ && !env_.settingsPath.empty()) {
@@ -126,7 +134,7 @@ void PlayerLayer::persist() {
       written_ = env_.settings;
       wrote = true;
     } else {
-      std::fprintf(stderr, "lmplayer: %s\n", error.c_str());
+      sayOnce(error);
     }
   }
   if (wrote && env_.written) env_.written();
@@ -482,7 +490,7 @@ bool PlayerLayer::saveTo(int slot) {
   }
   std::string error;
   if (!store_.write(slot, d, error)) {
-    std::fprintf(stderr, "lmplayer: cannot save: %s\n", error.c_str());
+    sayOnce("cannot save: " + error);
     toast(words().cannotSave);
     return false;
   }

@@ -86,7 +86,7 @@ TEST(SaveStore, AWrittenSlotReadsBackAndAFolderInTheWayIsReported) {
   EXPECT_EQ(store.read(4, back, message), save::ReadResult::Missing);
   lmtest::makeDirs(dir.path() + "/a/b/slot06.sav");
   EXPECT_EQ(store.read(5, back, message), save::ReadResult::Refused);
-  EXPECT_NE(message.find("slot06.sav' refused: not a file"), std::string::npos) << message;
+  EXPECT_NE(message.find("slot06.sav': it is a folder, not a regular file"), std::string::npos) << message;
 
   lmtest::writeText(dir.path() + "/file", "");
   save::SaveStore blocked(dir.path() + "/file/sub", 77);
@@ -125,6 +125,63 @@ TEST(SaveStore, DefaultFolderFollowsXdgDataHome) {
   }
   if (old) setenv("XDG_DATA_HOME", saved.c_str(), 1);
   else unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+
+namespace {
+
+// Two players on one save folder: each writes what it read merged with what
+// the other wrote meanwhile, so no mark is lost whoever writes last.
+TEST(ReadMarks, TwoPlayersOnOneFolderKeepEveryMark) {
+  lmtest::ScratchDir dir;
+  const std::string saves = dir.path() + "/s";
+  save::ReadMarks first, second;
+  std::string error, message;
+  ASSERT_TRUE(first.load(saves, 5, message));
+  ASSERT_TRUE(second.load(saves, 5, message));
+  for (uint32_t m : {10u, 20u, 30u}) first.mark(m);
+  for (uint32_t m : {15u, 20u, 25u, 35u}) second.mark(m);
+  ASSERT_TRUE(first.store(saves, 5, error)) << error;
+  ASSERT_TRUE(second.store(saves, 5, error)) << error;
+  first.mark(40);
+  ASSERT_TRUE(first.store(saves, 5, error)) << error;
+
+  save::ReadMarks after;
+  ASSERT_TRUE(after.load(saves, 5, message)) << message;
+  EXPECT_EQ(after.size(), 7u);
+  for (uint32_t m : {10u, 15u, 20u, 25u, 30u, 35u, 40u}) EXPECT_TRUE(after.isRead(m)) << m;
+}
+
+// A mark is a place in EVENT.BIN: beyond its size there is none, and a file
+// cannot hold more marks than the story has places.
+TEST(ReadMarks, MarksAreBoundedByTheStorysEventFile) {
+  lmtest::ScratchDir dir;
+  save::ReadMarks many;
+  for (uint32_t m = 1; m <= 200; ++m) many.mark(m * 10);
+  const std::vector<uint8_t> file = many.encode(3);
+
+  save::ReadMarks small;
+  small.limitTo(1000);  // room for 1,001 places, but the marks past 1000 are no message's
+  ASSERT_TRUE(small.decode(file.data(), file.size(), 3));
+  EXPECT_EQ(small.size(), 100u);
+  EXPECT_TRUE(small.isRead(1000));
+  EXPECT_FALSE(small.isRead(1010));
+
+  save::ReadMarks tiny;
+  tiny.limitTo(100);
+  EXPECT_FALSE(tiny.decode(file.data(), file.size(), 3)) << "200 marks cannot fit 101 places";
+
+  // Through load(): the working directory's EVENT.BIN sets the bound.
+  lmtest::writeText("kirune.ini", "[DOROVANKA]\n");
+  lmtest::writeFile("EVENT.BIN", lmtest::Bytes(1500, 0));
+  fileUtilsReset();
+  lmtest::makeDirs(dir.path() + "/s");
+  lmtest::writeFile(dir.path() + "/s/read.dat", file);
+  save::ReadMarks loaded;
+  std::string message;
+  ASSERT_TRUE(loaded.load(dir.path() + "/s", 3, message)) << message;
+  EXPECT_EQ(loaded.size(), 150u);
 }
 
 }  // namespace

@@ -19,9 +19,9 @@ SaveData sample() {
   d.storyId = kStory;
   d.savedAt = 1700000000;
   d.label = "\x81\x79\x83\x41\x83\x4A\x83\x8A\x81\x7A hello";
-  d.thumb.width = 4;
-  d.thumb.height = 3;
-  for (int i = 0; i < 36; ++i) d.thumb.rgb.push_back(static_cast<uint8_t>(i * 7));
+  d.thumb.width = save::Thumbnail::kWidth;
+  d.thumb.height = save::Thumbnail::kHeight;
+  for (int i = 0; i < d.thumb.width * d.thumb.height * 3; ++i) d.thumb.rgb.push_back(static_cast<uint8_t>(i * 7));
   save::StorySnapshot& s = d.state;
   save::GameValues& gv = s.game;
   gv.phase = 50;
@@ -167,6 +167,20 @@ TEST(SaveFile, OtherStoriesExtraBytesAndImplausibleValuesAreRefused) {
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.step.result = 6; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.hasChoice = false; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.thumb.rgb.pop_back(); }), SaveProblem::Damaged);
+  // Only the documented size: a larger picture would cover the Load screen.
+  EXPECT_EQ(refusedWith([](SaveData& d) {
+              d.thumb.width = 320;
+              d.thumb.height = 240;
+              d.thumb.rgb.assign(320 * 240 * 3, 1);
+            }),
+            SaveProblem::Damaged);
+  EXPECT_EQ(refusedWith([](SaveData& d) {
+              d.thumb.width = 0;
+              d.thumb.height = 0;
+              d.thumb.rgb.clear();
+            }),
+            SaveProblem::None)
+      << "no thumbnail at all";
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.game.fade = 128; }), SaveProblem::Damaged);
   EXPECT_EQ(refusedWith([](SaveData& d) { d.state.game.phase = 21; }), SaveProblem::None);
 }

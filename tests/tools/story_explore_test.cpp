@@ -112,6 +112,17 @@ TEST_F(StoryExplore, LimitsStopLongRoutesAndManyRoutes) {
   EXPECT_FALSE(story::exploreStory("nowhere", limits, e, error));
 }
 
+// SYSDIR and PCMDIR are the same folder here: the system bank is looked for
+// there twice but is one missing file, named the way this system names paths.
+TEST_F(StoryExplore, AMissingFileIsListedOnceWithSlashes) {
+  writeMiniStory(kGraphScript);
+  std::remove("SYS01.PCM");
+  story::Exploration e;
+  std::string error;
+  ASSERT_TRUE(story::exploreStory(".", story::ExploreLimits{}, e, error)) << error;
+  EXPECT_EQ(e.missingFiles, (std::vector<std::string>{"SYS01.PCM", "ev/E009.PF1"}));
+}
+
 }  // namespace
 }  // namespace lmtest
 

@@ -225,10 +225,18 @@ bool exploreStory(const std::string& dir, const ExploreLimits& limits, Explorati
     for (long c : charts) hit = hit || ex.reached_.count(c);
     if (!hit) out.neverReached.push_back(charts.front());
   }
+  // Each file once, as this system spells paths; a place tried twice (SYSDIR
+  // and PCMDIR the same folder) is named once.
   for (const auto& m : missing.missing()) {
-    std::string dirs;
-    for (const auto& d : m.dirs) dirs += (dirs.empty() ? "" : " or ") + hostPath(d, m.name);
-    out.missingFiles.push_back(dirs);
+    std::vector<std::string> places;
+    for (const auto& d : m.dirs) {
+      const std::string place = hostPath(d, m.name);
+      if (std::find(places.begin(), places.end(), place) == places.end()) places.push_back(place);
+    }
+    std::string line;
+    for (const std::string& p : places) line += (line.empty() ? "" : " or ") + p;
+    if (std::find(out.missingFiles.begin(), out.missingFiles.end(), line) == out.missingFiles.end())
+      out.missingFiles.push_back(line);
   }
   return true;
 }
