@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
+#include "platform/KeptFile.h"
 #include "shell/Key.h"
 
 namespace app {
@@ -144,21 +146,17 @@ const char* inputKeyName(unsigned vk) {
 
 bool readInputFile(const std::string& path, std::string& list, std::string& error) {
   // A log of hours of play stays far below this; anything larger is not one.
-  constexpr std::streamsize kMaxBytes = 64 << 20;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "--input: cannot read '" + path + "'";
+  constexpr size_t kMaxBytes = 64 << 20;
+  std::vector<unsigned char> bytes;
+  std::string why;
+  if (!platform::readKeptFile(path, kMaxBytes, bytes, why)) {
+    error = why.empty() ? "--input: cannot read '" + path + "'" : "--input: " + why;
     return false;
   }
   list.clear();
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
   std::string line;
-  std::streamsize total = 0;
   while (std::getline(in, line)) {
-    total += static_cast<std::streamsize>(line.size()) + 1;
-    if (total > kMaxBytes) {
-      error = "--input: '" + path + "' is larger than an input list can be";
-      return false;
-    }
     line = line.substr(0, line.find('#'));
     size_t start = 0;
     while (start <= line.size()) {
