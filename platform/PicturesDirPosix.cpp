@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
+
+#include "platform/KeptFile.h"
 
 namespace platform {
 namespace {
@@ -18,7 +21,11 @@ std::string env(const char* name) {
 std::string userDirsPictures(const std::string& home) {
   std::string config = env("XDG_CONFIG_HOME");
   if (config.empty()) config = home + "/.config";
-  std::ifstream in(config + "/user-dirs.dirs");
+  // A kept file of someone else's making: a regular file only, never waited on.
+  std::vector<unsigned char> bytes;
+  std::string ignored;
+  if (!readKeptFile(config + "/user-dirs.dirs", 1 << 20, bytes, ignored)) return "";
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
   std::string line;
   const std::string key = "XDG_PICTURES_DIR=\"";
   while (std::getline(in, line)) {
@@ -34,7 +41,8 @@ std::string userDirsPictures(const std::string& home) {
 
 std::string defaultShotDir() {
   std::string pictures = env("XDG_PICTURES_DIR");
-  const std::string home = env("HOME");
+  std::string home = env("HOME");
+  if (home[0] != '/') home.clear();  // a relative HOME would name a place below the data folder
   if (pictures.empty() && !home.empty()) pictures = userDirsPictures(home);
   if (pictures.empty() && !home.empty()) pictures = home + "/Pictures";
   return pictures.empty() ? "" : pictures + "/lmplayer";
