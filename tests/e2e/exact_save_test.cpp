@@ -37,6 +37,52 @@ bool silent(const std::string& b) { return !b.empty() && b.find_first_not_of('\0
 // Buffers played by virtual time of step `s` (16 ms steps): only where to start looking.
 size_t roughBuffer(long s) { return static_cast<size_t>(s * 16 * 44100 / 2048000); }
 
+// `continued` (a run that loaded at its step `at`) sounds, after the buffers
+// the load dropped, as `plain` from its step `from` on, sample for sample;
+// `alone` is the same run without the load, identical up to it.
+void expectSoundGoesOn(const std::string& plainSound, long from, const std::string& loadedSound,
+                       const std::string& unloadedSound, long at, bool mustDrop) {
+  // The load shows first where the two fresh runs part.
+  const size_t a = roughBuffer(from), b = roughBuffer(at);
+  size_t parted = b > 2 * kQueued ? b - 2 * kQueued : 0;
+  while (parted * kBuffer < loadedSound.size() && bufferAt(loadedSound, parted) == bufferAt(unloadedSound, parted))
+    ++parted;
+  ASSERT_LT(parted, b + 2 * kQueued) << "the load changed nothing of the sound";
+  // The continued sound lines up with the uninterrupted run's at one
+  // distance only (searched near the steps' times).
+  std::set<long> distances;
+  auto agree = [&](size_t i, size_t j, size_t count) {
+    return (i + count) * kBuffer <= plainSound.size() && (j + count) * kBuffer <= loadedSound.size() &&
+           plainSound.compare(i * kBuffer, count * kBuffer, loadedSound, j * kBuffer, count * kBuffer) == 0;
+  };
+  for (size_t j = parted; j < parted + 2 * kQueued; ++j)
+    for (size_t i = a > 2 * kQueued ? a - 2 * kQueued : 0; i < a + 2 * kQueued; ++i) {
+      bool sound = false;
+      for (size_t k = 0; k < kMatch && !sound; ++k) sound = !silent(bufferAt(loadedSound, j + k));
+      if (sound && agree(i, j, kMatch)) distances.insert(static_cast<long>(i) - static_cast<long>(j));
+    }
+  ASSERT_EQ(distances.size(), 1u) << "the continued sound is not the uninterrupted run's";
+  const long d = *distances.begin();
+  size_t from = parted;
+  while (from < parted + kQueued + 1 && !agree(from + d, from, kMatch)) ++from;
+  // From there to the end of the run, sample for sample.
+  const size_t n = std::min(plainSound.size() - (from + d) * kBuffer, loadedSound.size() - from * kBuffer);
+  EXPECT_GT(n, kMatch * kBuffer);
+  size_t firstDiffering = 0;
+  while (firstDiffering * kBuffer < n && agree(from + d + firstDiffering, from + firstDiffering, 1)) ++firstDiffering;
+  EXPECT_GE(firstDiffering * kBuffer, n) << "saved at step " << from << ", loaded at " << at
+                                          << "; the sound differs from buffer " << firstDiffering << " after the load on";
+  // Before it only silence: the buffers mixed before the load were dropped,
+  // where the run without the load had its own sound queued.
+  EXPECT_LE(from - parted, kQueued);
+  bool hadSound = false;
+  for (size_t k = parted; k < from; ++k) EXPECT_TRUE(silent(bufferAt(loadedSound, k))) << "buffer " << k;
+  for (size_t k = parted; k < parted + kQueued; ++k) hadSound = hadSound || !silent(bufferAt(unloadedSound, k));
+  if (mustDrop) {
+    EXPECT_TRUE(hadSound) << "the fresh run had no sound queued to drop";
+  }
+}
+
 struct Case {
   const char* name;
   bool english;
@@ -88,45 +134,7 @@ TEST_P(ExactSave, FramesAndSoundGoOnAsInTheUninterruptedRun) {
   ASSERT_EQ(unloaded.code, 0) << unloaded.err;
   const std::string loadedSound = samples(base + "/b/s.wav"), unloadedSound = samples(base + "/n/s.wav");
 
-  // The load shows first where the two fresh runs part.
-  const size_t a = roughBuffer(saveAt), b = roughBuffer(c.loadAt);
-  size_t parted = b > 2 * kQueued ? b - 2 * kQueued : 0;
-  while (parted * kBuffer < loadedSound.size() && bufferAt(loadedSound, parted) == bufferAt(unloadedSound, parted))
-    ++parted;
-  ASSERT_LT(parted, b + 2 * kQueued) << "the load changed nothing of the sound";
-  // The continued sound lines up with the uninterrupted run's at one
-  // distance only (searched near the steps' times).
-  std::set<long> distances;
-  auto agree = [&](size_t i, size_t j, size_t count) {
-    return (i + count) * kBuffer <= plainSound.size() && (j + count) * kBuffer <= loadedSound.size() &&
-           plainSound.compare(i * kBuffer, count * kBuffer, loadedSound, j * kBuffer, count * kBuffer) == 0;
-  };
-  for (size_t j = parted; j < parted + 2 * kQueued; ++j)
-    for (size_t i = a > 2 * kQueued ? a - 2 * kQueued : 0; i < a + 2 * kQueued; ++i) {
-      bool sound = false;
-      for (size_t k = 0; k < kMatch && !sound; ++k) sound = !silent(bufferAt(loadedSound, j + k));
-      if (sound && agree(i, j, kMatch)) distances.insert(static_cast<long>(i) - static_cast<long>(j));
-    }
-  ASSERT_EQ(distances.size(), 1u) << "the continued sound is not the uninterrupted run's";
-  const long d = *distances.begin();
-  size_t from = parted;
-  while (from < parted + kQueued + 1 && !agree(from + d, from, kMatch)) ++from;
-  // From there to the end of the run, sample for sample.
-  const size_t n = std::min(plainSound.size() - (from + d) * kBuffer, loadedSound.size() - from * kBuffer);
-  EXPECT_GT(n, kMatch * kBuffer);
-  size_t firstDiffering = 0;
-  while (firstDiffering * kBuffer < n && agree(from + d + firstDiffering, from + firstDiffering, 1)) ++firstDiffering;
-  EXPECT_GE(firstDiffering * kBuffer, n) << "saved at step " << saveAt << ", loaded at " << c.loadAt
-                                          << "; the sound differs from buffer " << firstDiffering << " after the load on";
-  // Before it only silence: the buffers mixed before the load were dropped,
-  // where the run without the load had its own sound queued.
-  EXPECT_LE(from - parted, kQueued);
-  bool hadSound = false;
-  for (size_t k = parted; k < from; ++k) EXPECT_TRUE(silent(bufferAt(loadedSound, k))) << "buffer " << k;
-  for (size_t k = parted; k < parted + kQueued; ++k) hadSound = hadSound || !silent(bufferAt(unloadedSound, k));
-  if (c.loadAt == 200) {
-    EXPECT_TRUE(hadSound) << "the fresh run had no sound queued to drop";
-  }
+  expectSoundGoesOn(plainSound, saveAt, loadedSound, unloadedSound, c.loadAt, c.loadAt == 200);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,6 +143,45 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"JapaneseFiftyStepsIn", false, 2, 50, 200}, Case{"EnglishThreeStepsIn", true, 0, 3, 200},
                       Case{"EnglishOneStepIn", true, 1, 1, 200}),
     [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.name); });
+
+}  // namespace
+}  // namespace lmtest
+
+namespace lmtest {
+namespace {
+
+// Backspace a few steps after a voiced message was answered goes back to it
+// with its voice where it was: the run goes on as it did from that Decide.
+TEST(ExactRollback, BackAcrossAVoicedMessageGoesOnAsTheFirstPass) {
+  ScratchDir dir;
+  const std::string base = dir.path();
+  for (const char* d : {"/p", "/c", "/r"}) makeDirs(base + d);
+  // The first voiced message, answered five steps into its wait, voice still sounding.
+  const Script demo = Script::demo(4000, false);
+  Played probe = playDemo(base + "/p", 2000, demo, "--audio-out '" + base + "/p/s.wav'");
+  ASSERT_EQ(probe.code, 0) << probe.err;
+  const std::string probeSound = samples(base + "/p/s.wav");
+  long decide = 0;
+  for (const Wait& w : waits(probe.trace)) {
+    const size_t b = roughBuffer(w.first) + 2;
+    if (!decide && w.phase == 21 && !silent(bufferAt(probeSound, b)) && !silent(bufferAt(probeSound, b + 1)))
+      decide = w.first + 5;
+  }
+  ASSERT_GT(decide, 0) << "no voiced message found";
+  Script keys = demo.before(decide);
+  keys.add(decide, "enter").merge(demo.movedFrom(decide + 1, decide + 1));
+  Played plain = playDemo(base + "/c", decide + kCompare + 10, keys, "--audio-out '" + base + "/c/s.wav'");
+  ASSERT_EQ(plain.code, 0) << plain.err;
+  // Back from a step well into what followed, then Decide again at once.
+  const long back = decide + 40;
+  Script s = keys.before(back);
+  s.add(back, "backspace").merge(keys.movedFrom(decide, back));
+  Played rolled = playDemo(base + "/r", back + kCompare + 10, s, "--audio-out '" + base + "/r/s.wav'");
+  ASSERT_EQ(rolled.code, 0) << rolled.err;
+  EXPECT_EQ(differingFrames(plain, decide, rolled, back, kCompare), 0) << "answered at " << decide;
+  const std::string plainSound = samples(base + "/c/s.wav");
+  expectSoundGoesOn(plainSound, decide, samples(base + "/r/s.wav"), plainSound, back, false);
+}
 
 }  // namespace
 }  // namespace lmtest
