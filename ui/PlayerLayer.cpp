@@ -1,10 +1,6 @@
 #include "ui/PlayerLayer.h"
 
 #include <cstdio>
-#include <cstring>
-#include <ctime>
-#include <set>
-#include <string>
 
 #include "game/Game.h"
 #include "game/ScenarioCode.h"
@@ -12,24 +8,18 @@
 #include "scenes/LmPlayer.h"
 #include "scenes/Scene.h"
 #include "scenes/SystemSound.h"
-#include "platform/FileSystem.h"
 #include "shell/Key.h"
 #include "sound/MixControl.h"
 #include "sound/zepl.h"
 #include "ui/Backlog.h"
+#include "ui/Canvas.h"
+#include "ui/StoryInput.h"
 
 namespace ui {
 
 using namespace scenario;
 
 namespace {
-
-// One line on stderr for each distinct problem: a file that cannot be written
-// stays so at every later attempt, and the run says it once.
-void sayOnce(const std::string& line) {
-  static std::set<std::string> said;
-  if (said.insert(line).second) std::fprintf(stderr, "lmplayer: %s\n", line.c_str());
-}
 
 MixLevels levelsOf(const settings::Settings& s) {
   MixLevels l;
@@ -42,16 +32,6 @@ MixLevels levelsOf(const settings::Settings& s) {
 
 bool isCursorKey(unsigned vk) {
   return vk == VK_UP || vk == VK_DOWN || vk == VK_NUMPAD8 || vk == VK_NUMPAD2;
-}
-
-const char* problemWords(const Words& w, save::SaveProblem p) {
-  switch (p) {
-    case save::SaveProblem::Truncated: return w.truncated;
-    case save::SaveProblem::NotASave: return w.notASave;
-    case save::SaveProblem::OtherVersion: return w.otherVersion;
-    case save::SaveProblem::OtherStory: return w.otherStory;
-    default: return w.damaged;
-  }
 }
 
 }  // namespace
@@ -74,15 +54,13 @@ class PlayerLayer::Machine : public loop::SceneMachine {
   std::unique_ptr<LmPlayer> player_;
 };
 
-PlayerLayer::PlayerLayer(Environment env) : env_(std::move(env)), written_(env_.settings) {
-  store_ = save::SaveStore(env_.saveDir, env_.storyId);
-  std::string message;
-  if (!marks_.load(env_.saveDir, env_.storyId, message)) sayOnce(message);
+PlayerLayer::PlayerLayer(Environment env)
+    : env_(std::move(env)), input_(env_.input ? *env_.input : keyStateInput()), saves_(env_, history_, *this) {
   setMixLevels(levelsOf(env_.settings));
   pauseVoice(false);
 }
 
-PlayerLayer::~PlayerLayer() { persist(); }
+PlayerLayer::~PlayerLayer() { saves_.persist(); }
 
 std::unique_ptr<loop::SceneMachine> PlayerLayer::makeMachine() { return std::make_unique<Machine>(*this); }
 
@@ -90,74 +68,36 @@ std::unique_ptr<loop::SceneMachine> PlayerLayer::makeMachine() { return std::mak
 // files changed): moments recorded in an earlier one do not belong to it, and
 // changed files may make another story with saves and read marks of its own.
 void PlayerLayer::attach(LmPlayer* player) {
-  if (attached_++ > 0) followStory();
+  if (attached_++ > 0) saves_.followStory();
   player_ = player;
-  current_.reset();
-  history_.clear();
-  waiting_ = typing_ = pendingDecide_ = false;
+  history_.forgetMoments();
+  pendingDecide_ = false;
   pulse_ = lastPulse_ = 0;
   hoverTarget_ = -1;
 }
 
-void PlayerLayer::followStory() {
-  if (!env_.identify) return;
-  uint64_t id = env_.storyId;
-  std::string dir = env_.saveDir;
-  env_.identify(id, dir);
-  if (id == env_.storyId && dir == env_.saveDir) return;
-  env_.storyId = id;
-  env_.saveDir = dir;
-  store_ = save::SaveStore(dir, id);
-  marks_ = save::ReadMarks();  // the earlier story's were stored when its machine went
-  std::string message;
-  if (!marks_.load(dir, id, message)) sayOnce(message);
-}
-
 void PlayerLayer::detach() {
-  persist();
-  screens_.clear();
-  closed_.clear();
+  saves_.persist();
+  overlays_.clear();
   pauseVoice(false);
   player_ = nullptr;
-}
-
-void PlayerLayer::persist() {
-  std::string error;
-  bool wrote = false;
-  if (marks_.changed() && !env_.saveDir.empty()) {
-    if (marks_.store(env_.saveDir, env_.storyId, error)) wrote = true;
-    else sayOnce(error);
-  }
-  if (env_.isFullscreen) env_.settings.fullscreen = env_.isFullscreen();
-  if (env_.settings != written_ && !env_.settingsPath.empty()) {
-    if (settings::saveSettings(env_.settingsPath, env_.settings, error)) {
-      written_ = env_.settings;
-      wrote = true;
-    } else {
-      sayOnce(error);
-    }
-  }
-  if (wrote && env_.written) env_.written();
 }
 
 Game* PlayerLayer::game() const { return player_ && player_->phase == kSceneGame ? player_->game.get() : nullptr; }
 
 bool PlayerLayer::inStory() const { return game() != nullptr; }
 
-bool PlayerLayer::skipping() const { return (ctrlSkip_ && !ctrlSuspended_) || tabSkip_; }
-
 // ---------------------------------------------------------------- stepping
 
 int PlayerLayer::step() {
-  closed_.clear();
-  if (toastSteps_ > 0) --toastSteps_;
+  overlays_.step();
   capturedThisStep_ = false;
-  if (!player_ || !screens_.empty()) return LmPlayer::kStepMs;  // paused under a screen
-  const int runs = skipping() && inStory() ? kSkipStepsPerFrame : 1;
+  if (!player_ || !overlays_.empty()) return LmPlayer::kStepMs;  // paused under a screen
+  const int runs = pacing_.skipping() && inStory() ? kSkipStepsPerFrame : 1;
   for (int i = 0; i < runs; ++i) {
     innerStep();
     const Game* g = game();
-    if (!skipping() || !screens_.empty() || (g && g->phase == kChoiceOpen)) break;
+    if (!pacing_.skipping() || !overlays_.empty() || (g && g->phase == kChoiceOpen)) break;
   }
   if (env_.continueAtStart) {  // after the first step: the scenes have started
     env_.continueAtStart = false;
@@ -177,7 +117,8 @@ void PlayerLayer::innerStep() {
 // message while skipping, or when the auto pause is over.
 void PlayerLayer::beforeInner() {
   // The moment goes on from here: its sound as the mixer has it now.
-  if (waiting_ && current_) save::captureSound(*player_, current_->state);
+  Moment* now = history_.currentMoment();
+  if (history_.waiting() && now) save::captureSound(*player_, now->state);
   Game* g = game();
   int want = 0;
   bool forClick = false;
@@ -189,134 +130,64 @@ void PlayerLayer::beforeInner() {
   } else if (pendingDecide_) {
     want = KEY_DECIDE;
     forClick = true;
-  } else if (g && g->phase == kMessageWait) {
-    const int delaySteps = (env_.settings.autoPauseMs + env_.settings.autoPerCharMs * messageChars_) / LmPlayer::kStepMs;
-    if (skipping() || (auto_ && autoWait_ >= delaySteps)) want = KEY_DECIDE;
+  } else if (g && g->phase == kMessageWait && pacing_.decideDue(env_.settings, LmPlayer::kStepMs)) {
+    want = KEY_DECIDE;
   }
   // A key must be up for a step between two presses to count again.
   if (want & lastPulse_) want = 0;
   if (forClick && want) pendingDecide_ = false;
-  pulse_ = want & ~KeyStatus();
-  if (pulse_) KeyDown(pulse_);
+  pulse_ = want & ~input_.down();
+  if (pulse_) input_.press(pulse_);
 }
 
 void PlayerLayer::afterInner() {
-  if (pulse_) KeyUp(pulse_);
+  if (pulse_) input_.release(pulse_);
   lastPulse_ = pulse_;
   pulse_ = 0;
 
   Game* g = game();
-  if (g) noteTyping(*g);
+  if (g) history_.noteTyping(*g);
   const bool nowWaiting = player_ && save::atWaitingMoment(*player_);
-  if (nowWaiting) {
-    if (!waiting_) {
-      // A new waiting moment.
-      if (g->phase == kMessageWait) messageShown(*g);
-      else if (skipping()) stopSkip();  // skipping stops at choices
-      Moment m;
-      m.backlogSize = backlogDropped_ + backlog_.size();
-      if (!backlog_.empty()) m.label = slotLabel(backlog_.back());
-      current_ = std::move(m);
-    }
-    save::capture(*player_, current_->state);
-  } else if (waiting_ && current_) {
-    history_.push_back(*current_);
-    history_.back().thumb = save::Thumbnail{};  // rollback needs no picture
-    if (history_.size() > kRollbackDepth) history_.pop_front();
+  if (nowWaiting && !history_.waiting()) {
+    if (g->phase == kMessageWait) messageShown(*g);
+    else if (pacing_.skipping()) pacing_.stop();  // skipping stops at choices
   }
-  waiting_ = nowWaiting;
+  history_.stepped(*player_, nowWaiting);
   capturedThisStep_ = nowWaiting;
 
-  if (auto_ && g && g->phase == kMessageWait) {
-    if (ZEPL_Check(kVoiceChannel)) autoWait_ = 0;
-    else ++autoWait_;
-  }
-  if (skipping() && g) stopVoice();  // voices are cut while skipping
-}
-
-// The place where a message starts and the speaker line above it.
-void PlayerLayer::noteTyping(Game& g) {
-  if (g.phase != kTyping) {
-    typing_ = false;
-    return;
-  }
-  if (typing_) return;
-  typing_ = true;
-  messageStart_ = g.fp ? std::ftell(g.fp.get()) : -1;
-  speakerAtStart_.clear();
-  if (g.text && g.text->line == 1 && g.text->row == 0 && std::strncmp(g.text->data[0], "\x81\x79", 2) == 0)
-    speakerAtStart_ = g.text->data[0];
+  if (pacing_.autoMode() && g && g->phase == kMessageWait) pacing_.waitStep(ZEPL_Check(kVoiceChannel) != 0);
+  if (pacing_.skipping() && g) stopVoice();  // voices are cut while skipping
 }
 
 // A message is fully shown: into the backlog, marked read, and skipping
 // stops at one not read before.
 void PlayerLayer::messageShown(Game& g) {
-  FILE* fp = g.fp.get();
-  const long end = fp ? std::ftell(fp) : -1;
-  std::string bytes;
-  if (fp && messageStart_ >= 0 && end > messageStart_ && end - messageStart_ <= 65536) {
-    bytes.resize(static_cast<size_t>(end - messageStart_));
-    // Read aside: the story's own position in the file stays where it is.
-    bytes.resize(platform::readAt(fp, messageStart_, &bytes[0], bytes.size()));
-  }
-  save::BacklogEntry e{speakerAtStart_, messageText(bytes)};
-  japanese_ = looksJapanese(bytes.data(), bytes.size()) || looksJapanese(e.speaker.data(), e.speaker.size());
-  messageChars_ = characterCount(e.text);
-  backlog_.push_back(std::move(e));
-  while (backlog_.size() > kBacklogDepth) {
-    backlog_.pop_front();
-    ++backlogDropped_;
-  }
-  autoWait_ = 0;
-  const bool unread = end >= 0 && marks_.mark(static_cast<uint32_t>(end));
-  if (unread && skipping() && env_.settings.skip == settings::SkipMode::ReadOnly) {
-    stopSkip();
+  const long end = history_.messageShown(g);
+  pacing_.messageShown(characterCount(history_.backlog().back().text));
+  const bool unread = end >= 0 && saves_.marks().mark(static_cast<uint32_t>(end));
+  if (unread && pacing_.skipping() && env_.settings.skip == settings::SkipMode::ReadOnly) {
+    pacing_.stop();
     toast(words().skipStopped);
   }
 }
 
-void PlayerLayer::stopSkip() {
-  tabSkip_ = false;
-  if (ctrlSkip_) ctrlSuspended_ = true;
-}
-
 void PlayerLayer::stepDone() {
-  if (capturedThisStep_ && current_ && env_.capturePhase) current_->state.timing = env_.capturePhase();
+  Moment* now = history_.currentMoment();
+  if (capturedThisStep_ && now && env_.capturePhase) now->state.timing = env_.capturePhase();
 }
 
 // ---------------------------------------------------------------- drawing
 
 void PlayerLayer::draw(ZegDevice* zeg) {
   if (player_) player_->draw(zeg);
-  if (waiting_ && current_ && current_->thumb.width == 0 && zeg && zeg->videoMemory)
-    shrinkFrame(*zeg, save::Thumbnail::kWidth, save::Thumbnail::kHeight, current_->thumb);
+  Moment* now = history_.currentMoment();
+  if (history_.waiting() && now && now->thumb.width == 0 && zeg && zeg->videoMemory)
+    shrinkFrame(*zeg, save::Thumbnail::kWidth, save::Thumbnail::kHeight, now->thumb);
   // Nothing of the layer's own shows unless one of its features is in use.
   std::string marks;
-  if (skipping() && inStory()) marks = std::string(words().skip) + " >>";
-  if (auto_) marks += (marks.empty() ? "" : "  ") + std::string(words().autoMode);
-  if (screens_.empty() && marks.empty() && toastSteps_ == 0) return;
-  Canvas c(zeg);
-  if (!c.ok()) return;
-  if (!screens_.empty()) {
-    c.dim();
-    screens_.back()->draw(c);
-  } else if (!marks.empty()) {
-    const int w = Canvas::textWidth(marks);
-    c.tint(310 - w, 2, 317, 19);
-    c.text(314 - w, 3, marks);
-  }
-  if (toastSteps_ > 0) {
-    // Over the story at the top; under a screen at the bottom, clear of its title.
-    const std::string t = Canvas::fit(toast_, 300);
-    const int y = screens_.empty() ? 2 : 220;
-    c.tint(2, y, 10 + Canvas::textWidth(t), y + 17);
-    c.text(6, y + 1, t);
-  }
-}
-
-void PlayerLayer::toast(std::string text) {
-  toast_ = std::move(text);
-  toastSteps_ = kToastSteps;
+  if (pacing_.skipping() && inStory()) marks = std::string(words().skip) + " >>";
+  if (pacing_.autoMode()) marks += (marks.empty() ? "" : "  ") + std::string(words().autoMode);
+  overlays_.draw(zeg, marks);
 }
 
 void PlayerLayer::windowAction(const std::string& what) {
@@ -334,59 +205,59 @@ void PlayerLayer::key(unsigned vk, bool down) {
   else held_.erase(vk);
 
   if (vk == VK_ESCAPE) {
-    keyAction(vk, down ? 1 : 0);  // the Escape bit, as always
+    input_.key(vk, down);  // the Escape bit, as always
     if (down && !repeat) {
-      if (screens_.empty()) openMenu();
+      if (overlays_.empty()) openMenu();
       else back();
     }
     return;
   }
   if (vk == VK_CONTROL) {
-    ctrlSkip_ = down;
-    if (down && !repeat) ctrlSuspended_ = false;
+    pacing_.ctrl(down, repeat);
     return;
   }
   if (!down) {
-    keyAction(vk, 0);  // releases always reach the key state
+    input_.key(vk, false);  // releases always reach the key state
     return;
   }
   if (vk == VK_M) {
-    if (!repeat) {
-      env_.settings.mute = !env_.settings.mute;
-      settingsChanged();
-      toast(std::string(words().mute) + ": " + (env_.settings.mute ? words().on : words().off));
-    }
+    if (!repeat) toggleMute();
     return;
   }
-  if (!screens_.empty()) {
-    screens_.back()->key(vk);
+  if (!overlays_.empty()) {
+    overlays_.top().key(vk);
     return;
   }
-  switch (vk) {
-    case VK_F5: if (!repeat) saveTo(save::kQuickSlot); return;
-    case VK_F9: if (!repeat) loadFrom(save::kQuickSlot); return;
-    case VK_BACK: if (!repeat) rollback(); return;
-    case VK_PRIOR: if (!repeat) openBacklog(); return;
-    case VK_NEXT: return;
-    case VK_TAB:
-      if (!repeat) tabSkip_ = !tabSkip_;
-      return;
-    case VK_A:
-      if (!repeat) {
-        auto_ = !auto_;
-        autoWait_ = 0;
-        toast(std::string(words().autoMode) + ": " + (auto_ ? words().on : words().off));
-      }
-      return;
-    default: break;
-  }
+  if (command(vk, repeat)) return;
   if (isCursorKey(vk)) hoverTarget_ = -1;  // the keyboard takes over the choice cursor
-  keyAction(vk, 1);
+  input_.key(vk, true);
+}
+
+bool PlayerLayer::command(unsigned vk, bool repeat) {
+  struct Command {
+    unsigned vk;
+    void (*run)(PlayerLayer&);
+  };
+  static const Command kCommands[] = {
+      {VK_F5, [](PlayerLayer& l) { l.saveTo(save::kQuickSlot); }},
+      {VK_F9, [](PlayerLayer& l) { l.loadFrom(save::kQuickSlot); }},
+      {VK_BACK, [](PlayerLayer& l) { l.rollback(); }},
+      {VK_PRIOR, [](PlayerLayer& l) { l.openBacklog(); }},
+      {VK_NEXT, [](PlayerLayer&) {}},
+      {VK_TAB, [](PlayerLayer& l) { l.pacing_.toggleTab(); }},
+      {VK_A, [](PlayerLayer& l) { l.toggleAuto(); }},
+  };
+  for (const Command& c : kCommands) {
+    if (c.vk != vk) continue;
+    if (!repeat) c.run(*this);
+    return true;
+  }
+  return false;
 }
 
 void PlayerLayer::pointer(const platform::PointerEvent& e) {
-  if (!screens_.empty()) {
-    screens_.back()->pointer(e);
+  if (!overlays_.empty()) {
+    overlays_.top().pointer(e);
     return;
   }
   switch (e.kind) {
@@ -435,16 +306,25 @@ void PlayerLayer::openBacklog() {
   open(makeBacklog(*this));
 }
 
+void PlayerLayer::toggleMute() {
+  env_.settings.mute = !env_.settings.mute;
+  settingsChanged();
+  toast(std::string(words().mute) + ": " + (env_.settings.mute ? words().on : words().off));
+}
+
+void PlayerLayer::toggleAuto() {
+  pacing_.toggleAuto();
+  toast(std::string(words().autoMode) + ": " + (pacing_.autoMode() ? words().on : words().off));
+}
+
 void PlayerLayer::rollback() {
-  if (history_.empty()) {
+  if (history_.earlier().empty()) {
     toast(words().noRollback);
     return;
   }
-  const Moment m = history_.back();
+  const Moment m = history_.earlier().back();
   if (!restoreMoment(m, true)) return;
-  history_.pop_back();
-  const size_t keep = m.backlogSize > backlogDropped_ ? m.backlogSize - backlogDropped_ : 0;
-  if (backlog_.size() > keep) backlog_.resize(keep);
+  history_.rolledBack();
 }
 
 bool PlayerLayer::restoreMoment(const Moment& m, bool keepHistory) {
@@ -454,139 +334,38 @@ bool PlayerLayer::restoreMoment(const Moment& m, bool keepHistory) {
     toast(std::string(words().refused) + why);
     return false;
   }
-  current_ = m;
-  waiting_ = true;
-  typing_ = false;
-  if (!keepHistory) history_.clear();
+  history_.restored(m, keepHistory);
   pendingDecide_ = false;
   hoverTarget_ = -1;
   lastPulse_ = 0;
-  autoWait_ = 0;
-  stopSkip();
+  pacing_.restartPause();
+  pacing_.stop();
   if (env_.restorePhase && m.state.timing.valid) env_.restorePhase(m.state.timing);
   return true;
 }
 
-bool PlayerLayer::canSave() const { return store_.enabled() && current_.has_value(); }
-
-void PlayerLayer::explainNoSave() { toast(store_.enabled() ? words().nothingToSave : words().noSaves); }
-
-bool PlayerLayer::saveTo(int slot) {
-  if (!canSave()) {
-    explainNoSave();
-    return false;
-  }
-  if (waiting_ && player_) save::captureSound(*player_, current_->state);
-  save::SaveData d;
-  d.savedAt = static_cast<int64_t>(std::time(nullptr));
-  d.label = current_->label;
-  d.thumb = current_->thumb;
-  d.state = current_->state;
-  const size_t keep = current_->backlogSize > backlogDropped_ ? current_->backlogSize - backlogDropped_ : 0;
-  d.backlog.assign(backlog_.begin(), backlog_.begin() + static_cast<long>(std::min(keep, backlog_.size())));
-  for (const Moment& h : history_) {
-    const size_t size = h.backlogSize > backlogDropped_ ? h.backlogSize - backlogDropped_ : 0;
-    d.rollback.push_back(save::RollbackMoment{h.state, static_cast<uint32_t>(size), h.label});
-  }
-  std::string error;
-  if (!store_.write(slot, d, error)) {
-    sayOnce("cannot save: " + error);
-    toast(words().cannotSave);
-    return false;
-  }
-  if (env_.written) env_.written();
-  if (slot != save::kAutoSlot) toast(words().saved);
-  closeAll();
-  return true;
-}
-
-bool PlayerLayer::loadFrom(int slot) {
-  save::SaveData d;
-  std::string message;
-  save::SaveProblem problem = save::SaveProblem::None;
-  switch (store_.read(slot, d, message, &problem)) {
-    case save::ReadResult::Missing:
-      toast(store_.enabled() ? words().slotEmpty : words().noSaves);
-      return false;
-    case save::ReadResult::Refused:
-      std::fprintf(stderr, "lmplayer: %s\n", message.c_str());
-      toast(std::string(words().refused) + problemWords(words(), problem));
-      return false;
-    case save::ReadResult::Ok: break;
-  }
-  Moment m;
-  m.state = d.state;
-  m.label = d.label;
-  m.thumb = d.thumb;
-  m.backlogSize = d.backlog.size();
+bool PlayerLayer::restoreLoaded(const Moment& m, const std::vector<save::BacklogEntry>& backlog,
+                                std::vector<save::RollbackMoment>& rollback) {
   if (!restoreMoment(m, false)) return false;
-  backlog_.assign(d.backlog.begin(), d.backlog.end());
-  backlogDropped_ = 0;
-  for (save::RollbackMoment& r : d.rollback) {
-    Moment h;
-    h.state = std::move(r.state);
-    h.backlogSize = std::min<size_t>(r.backlogSize, backlog_.size());
-    h.label = std::move(r.label);
-    history_.push_back(std::move(h));
-  }
-  messageChars_ = backlog_.empty() ? 0 : characterCount(backlog_.back().text);
-  if (!backlog_.empty())
-    japanese_ = looksJapanese(backlog_.back().text.data(), backlog_.back().text.size());
-  closeAll();
+  history_.loadBacklog(backlog);
+  history_.loadRollback(rollback);
+  pacing_.messageShown(backlog.empty() ? 0 : characterCount(backlog.back().text));
   return true;
 }
 
-// The slot saved last (a readable one); on equal times the automatic save,
-// then the quick one.
-int PlayerLayer::newestSave() {
-  int newest = -1;
-  int64_t at = 0;
-  for (int slot = 0; slot < save::kSlotCount; ++slot) {
-    save::SaveData d;
-    std::string message;
-    if (store_.read(slot, d, message) != save::ReadResult::Ok) continue;
-    if (newest < 0 || d.savedAt >= at) {
-      newest = slot;
-      at = d.savedAt;
-    }
-  }
-  return newest;
+void PlayerLayer::captureSound(Moment& m) {
+  if (player_) save::captureSound(*player_, m.state);
 }
 
 void PlayerLayer::continueNow() {
-  const int slot = newestSave();
+  const int slot = saves_.newestSave();
   if (slot < 0) toast(words().nothingToContinue);
   else loadFrom(slot);
 }
 
-SlotView PlayerLayer::slot(int slot) {
-  SlotView v;
-  save::SaveData d;
-  std::string message;
-  save::SaveProblem problem = save::SaveProblem::None;
-  switch (store_.read(slot, d, message, &problem)) {
-    case save::ReadResult::Ok:
-      v.state = SlotView::Used;
-      v.savedAt = d.savedAt;
-      v.label = d.label;
-      v.thumb = std::move(d.thumb);
-      break;
-    case save::ReadResult::Refused:
-      v.state = SlotView::Unreadable;
-      v.problem = problemWords(words(), problem);
-      break;
-    case save::ReadResult::Missing: break;
-  }
-  return v;
-}
-
 void PlayerLayer::quit() {
-  if (canSave()) saveTo(save::kAutoSlot);
+  saves_.autoSave();
   if (env_.quit) env_.quit();
-}
-
-void PlayerLayer::windowClosing() {
-  if (canSave()) saveTo(save::kAutoSlot);
 }
 
 // ---------------------------------------------------------------- screens
@@ -595,7 +374,7 @@ const Words& PlayerLayer::words() const {
   switch (env_.settings.language) {
     case settings::Language::English: return englishWords();
     case settings::Language::Japanese: return japaneseWords();
-    default: return japanese_ ? japaneseWords() : englishWords();
+    default: return history_.japanese() ? japaneseWords() : englishWords();
   }
 }
 
@@ -608,22 +387,20 @@ void PlayerLayer::decideSound() {
 }
 
 void PlayerLayer::open(std::unique_ptr<Screen> screen) {
-  if (screens_.empty()) pauseVoice(true);
-  screens_.push_back(std::move(screen));
+  if (overlays_.empty()) pauseVoice(true);
+  overlays_.open(std::move(screen));
 }
 
 void PlayerLayer::back() {
-  if (screens_.empty()) return;
-  closed_.push_back(std::move(screens_.back()));
-  screens_.pop_back();
-  if (screens_.empty()) closeAll();
+  if (overlays_.empty()) return;
+  overlays_.back();
+  if (overlays_.empty()) closeAll();
 }
 
 void PlayerLayer::closeAll() {
-  for (auto& s : screens_) closed_.push_back(std::move(s));
-  screens_.clear();
+  overlays_.closeAll();
   pauseVoice(false);
-  persist();
+  saves_.persist();
 }
 
 void PlayerLayer::settingsChanged() {
