@@ -121,6 +121,9 @@ int explore(const std::string& dir, const std::string& json, long maxRoutes, lon
   if (maxSteps > 0) limits.maxSteps = maxSteps;
   story::Exploration e;
   std::string error;
+  // A wrong output is reported before the exploration, not after it.
+  if (!json.empty() && platform::checkOutputPath(json, error) == platform::OutputKind::Refused)
+    return lmtool::fail(error);
   if (!story::exploreStory(dir, limits, e, error)) return lmtool::fail(error);
   std::string text = story::explorationText(e);
   std::fwrite(text.data(), 1, text.size(), stdout);

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace lmtool {
@@ -38,8 +40,18 @@ int main(int argc, char** argv) {
     usage(stdout);
     return 0;
   }
-  for (const auto& c : lmtool::registry())
-    if (!std::strcmp(argv[1], c.name)) return c.run(argc - 2, argv + 2);
+  for (const auto& c : lmtool::registry()) {
+    if (std::strcmp(argv[1], c.name) != 0) continue;
+    // An input too large to hold is one line and exit 2, never an abort.
+    try {
+      return c.run(argc - 2, argv + 2);
+    } catch (const std::bad_alloc&) {
+      std::fprintf(stderr, "lmtool: out of memory: an input is larger than this machine can hold\n");
+    } catch (const std::length_error& e) {
+      std::fprintf(stderr, "lmtool: %s\n", e.what());
+    }
+    return 2;
+  }
   std::fprintf(stderr, "lmtool: unknown command '%s' (try 'lmtool help')\n", argv[1]);
   return 2;
 }

@@ -132,6 +132,29 @@ TEST_F(LmtoolStory, HelpIsAnAnswer) {
   }
 }
 
+// A story file that only claims to be huge (2 GiB by a hole) is refused in
+// one line with exit 2 by every command that reads it, never an abort.
+TEST_F(LmtoolStory, AHugeStoryFileIsOneLineAndExitTwo) {
+  writeMiniStory();
+  fs::resize_file(dir.path() + "/EVENT.BIN", 2ull << 30);
+  for (const char* args : {"check .", "graph . -o g.dot", "explore .", "dump . -o d.txt"}) {
+    PlayerResult r = story(args);
+    EXPECT_EQ(r.code, 2) << args << ": " << r.err;
+    EXPECT_EQ(lines(r.err).size(), 1u) << args << ": " << r.err;
+    EXPECT_NE(r.err.find("EVENT.BIN is larger than the tools read (16 MiB)\n"), std::string::npos) << args;
+  }
+  EXPECT_FALSE(fileExists("g.dot"));
+}
+
+// Outputs are checked before the story is read or explored.
+TEST_F(LmtoolStory, ExploreChecksItsJsonPathBeforeStarting) {
+  writeMiniStory();
+  PlayerResult r = story("explore . --json missing/out.json");
+  EXPECT_EQ(r.code, 1) << r.err;
+  EXPECT_EQ(r.out, "") << "nothing was explored";
+  EXPECT_NE(r.err.find("missing"), std::string::npos) << r.err;
+}
+
 TEST_F(LmtoolStory, ExploreExitsOneOnAnyProblemAndWritesJson) {
   writeMiniStory();
   PlayerResult r = story("explore . --json out.json");

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 
 #include "game/Game.h"
 #include "graphics/Font.h"
@@ -50,6 +52,18 @@ long StoryData::successor(long c, int col) const {
   return index < linkTable.size() ? linkTable[index] : -1;
 }
 
+void readStoryFile(std::FILE* f, const std::string& name, Bytes& out) {
+  out.clear();
+  unsigned char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    if (static_cast<long long>(out.size() + n) > kMaxStoryFileBytes)
+      throw std::length_error(name + " is larger than the tools read (" + std::to_string(kMaxStoryFileBytes >> 20) +
+                              " MiB)");
+    out.insert(out.end(), buf, buf + n);
+  }
+}
+
 StoryData readStoryData() {
   StoryData d;
   for (int i = 0; i < 5; ++i) {
@@ -63,10 +77,8 @@ StoryData readStoryData() {
   d.skip = iniInt("SKIP", 0);
   if (FILE* f = myFopen(2, "EVENT.BIN", "rb")) {
     d.eventFound = true;
-    unsigned char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) d.event.insert(d.event.end(), buf, buf + n);
-    std::fclose(f);
+    std::unique_ptr<FILE, int (*)(FILE*)> closing(f, &std::fclose);
+    readStoryFile(f, "EVENT.BIN", d.event);
   }
   if (FILE* f = myFopen(2, "ASTARTUP.BIN", "rb")) {
     d.startupFound = true;

@@ -2,6 +2,7 @@
 // A built story as the player reads it: the INI values, EVENT.BIN with the
 // chart and link tables, and the character names. Read through the player's
 // own code (Game, myFopen), so the tools see exactly what a run would see.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,14 @@ struct StoryData {
   // Successor in column `col` of the row chart `c` branches with; -1 when there is none.
   long successor(long c, int col) const;
 };
+
+// The tools hold a story file whole; no story's own file comes near this.
+// A larger one (say a file that only claims 2 GiB by a hole) is refused.
+constexpr long long kMaxStoryFileBytes = 16ll << 20;
+
+// Reads an open story file whole. Throws std::length_error, with a message
+// naming `name`, when it is larger than kMaxStoryFileBytes (lmtool exits 2).
+void readStoryFile(std::FILE* f, const std::string& name, Bytes& out);
 
 // Reads the story in the working directory (see InDataDir).
 StoryData readStoryData();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <array>
 #include <set>
@@ -16,6 +17,7 @@
 #include "platform/Ini.h"
 #include "platform/KeptFile.h"
 #include "tools/author/story_bytecode.h"
+#include "tools/author/story_data.h"
 #include "tools/author/story_compiler.h"
 #include "tools/author/story_lexer.h"
 #include "tools/author/story_model.h"
@@ -70,11 +72,8 @@ bool readIni(const std::string& dataDir, IniValues& v, std::string* error) {
 bool readWhole(const std::string& winPath, Bytes& out) {
   FILE* fp = platform::openFile(winPath.c_str(), "rb");
   if (!fp) return false;
-  out.clear();
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, fp)) > 0) out.insert(out.end(), buf, buf + n);
-  std::fclose(fp);
+  std::unique_ptr<FILE, int (*)(FILE*)> closing(fp, &std::fclose);
+  readStoryFile(fp, winPath, out);
   return true;
 }
 
