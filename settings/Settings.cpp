@@ -37,7 +37,7 @@ const char* languageWord(Language l) {
 bool Settings::operator==(const Settings& o) const {
   return masterVolume == o.masterVolume && voiceVolume == o.voiceVolume && effectVolume == o.effectVolume &&
          mute == o.mute && skip == o.skip && autoPauseMs == o.autoPauseMs && autoPerCharMs == o.autoPerCharMs &&
-         scale == o.scale && fullscreen == o.fullscreen && language == o.language;
+         scale == o.scale && fullscreen == o.fullscreen && language == o.language && askQuickLoad == o.askQuickLoad;
 }
 
 Settings loadSettings(const std::string& path) {
@@ -56,6 +56,7 @@ Settings loadSettings(const std::string& path) {
   const std::string lang = readWord(path, "language");
   if (lang == "en") s.language = Language::English;
   if (lang == "ja") s.language = Language::Japanese;
+  s.askQuickLoad = readInt(path, "ask_quick_load", 0, 0, 1) != 0;
   return s;
 }
 
@@ -72,6 +73,7 @@ std::string settingsText(const Settings& s) {
   line("scale", std::to_string(s.scale));
   line("fullscreen", s.fullscreen ? "1" : "0");
   line("language", languageWord(s.language));
+  line("ask_quick_load", s.askQuickLoad ? "1" : "0");
   return t;
 }
 

@@ -20,6 +20,7 @@ struct Settings {
   int scale = 0;                       // window scale 1..8; 0: automatic
   bool fullscreen = false;
   Language language = Language::Auto;  // of the menus; Auto follows the story's text
+  bool askQuickLoad = false;           // F9 asks before the progress since the quick save goes
 
   bool operator==(const Settings& o) const;
   bool operator!=(const Settings& o) const { return !(*this == o); }

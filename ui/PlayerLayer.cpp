@@ -240,7 +240,7 @@ bool PlayerLayer::command(unsigned vk, bool repeat) {
   };
   static const Command kCommands[] = {
       {VK_F5, [](PlayerLayer& l) { l.saveTo(save::kQuickSlot); }},
-      {VK_F9, [](PlayerLayer& l) { l.loadFrom(save::kQuickSlot); }},
+      {VK_F9, [](PlayerLayer& l) { l.quickLoad(); }},
       {VK_BACK, [](PlayerLayer& l) { l.rollback(); }},
       {VK_PRIOR, [](PlayerLayer& l) { l.openBacklog(); }},
       {VK_NEXT, [](PlayerLayer&) {}},
@@ -315,6 +315,18 @@ void PlayerLayer::toggleMute() {
 void PlayerLayer::toggleAuto() {
   pacing_.toggleAuto();
   toast(std::string(words().autoMode) + ": " + (pacing_.autoMode() ? words().on : words().off));
+}
+
+// F9: with ask_quick_load on and a quick save there, a question comes first
+// (No under the cursor), since what was played since is lost.
+void PlayerLayer::quickLoad() {
+  save::SaveData d;
+  std::string message;
+  if (!env_.settings.askQuickLoad || !player_ || saves_.store().read(save::kQuickSlot, d, message) != save::ReadResult::Ok) {
+    loadFrom(save::kQuickSlot);
+    return;
+  }
+  open(makeConfirm(*this, words().quickLoadAsk, [this] { loadFrom(save::kQuickSlot); }));
 }
 
 void PlayerLayer::rollback() {

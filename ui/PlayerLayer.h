@@ -88,6 +88,7 @@ class PlayerLayer : public platform::HostEvents, private ScreenHost, private Sav
   // Commands.
   void openMenu();
   void openBacklog();
+  void quickLoad();
   void rollback();
   void toggleMute();
   void toggleAuto();

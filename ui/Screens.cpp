@@ -170,9 +170,19 @@ class Confirm : public ListScreen {
 
   void draw(Canvas& c) override {
     const Words& w = host_.words();
-    const int half = std::max(Canvas::textWidth(question_) / 2 + 16, 60);
-    c.panel(160 - half, 80, 159 + half, 156);
-    c.text(160 - Canvas::textWidth(question_) / 2, 88, question_);
+    // A question of several lines ('\n') grows upwards; its last line stays where one line is.
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; at <= question_.size(); at = end + 1) {
+      end = std::min(question_.find('\n', at), question_.size());
+      lines.push_back(question_.substr(at, end - at));
+    }
+    int widest = 0;
+    for (const std::string& l : lines) widest = std::max(widest, Canvas::textWidth(l));
+    const int half = std::max(widest / 2 + 16, 60);
+    const int top = 88 - 16 * static_cast<int>(lines.size() - 1);
+    c.panel(160 - half, top - 8, 159 + half, 156);
+    for (size_t i = 0; i < lines.size(); ++i)
+      c.text(160 - Canvas::textWidth(lines[i]) / 2, top + 16 * static_cast<int>(i), lines[i]);
     drawBar(c);
     c.text(160 - Canvas::textWidth(w.yes) / 2, list_.rowY(0) + 1, w.yes);
     c.text(160 - Canvas::textWidth(w.no) / 2, list_.rowY(1) + 1, w.no);

@@ -56,6 +56,7 @@ struct Words {
   const char* screenshot;  // followed by the file's name
   const char* continueGame;
   const char* nothingToContinue;
+  const char* quickLoadAsk;  // two lines
 };
 
 const Words& englishWords();

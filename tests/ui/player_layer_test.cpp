@@ -312,5 +312,34 @@ TEST_F(LayerTest, TheScaleStepsAwayFromAutomaticInTheDirectionPressed) {
   EXPECT_EQ(shown, 4);
 }
 
+// With ask_quick_load on, F9 asks first: No (under the cursor) keeps the
+// story where it is, Yes loads; without a quick save nothing is asked.
+TEST_F(LayerTest, QuickLoadAsksFirstWhenTheSettingSaysSo) {
+  ui::Environment env;
+  env.saveDir = dir.path() + "/saves";
+  env.settings.askQuickLoad = true;
+  start(env);
+  ASSERT_TRUE(untilWaiting());
+  tap(VK_F9);
+  EXPECT_FALSE(layer->paused()) << "no quick save: nothing to ask";
+  const std::string saved = screen();
+  tap(VK_F5);
+  tap(VK_RETURN);
+  ASSERT_TRUE(untilWaiting());
+  const std::string later = screen();
+  ASSERT_NE(later, saved);
+
+  tap(VK_F9);
+  ASSERT_TRUE(layer->paused()) << "the question is open";
+  tap(VK_RETURN);  // No
+  EXPECT_FALSE(layer->paused());
+  EXPECT_EQ(screen(), later);
+  tap(VK_F9);
+  tap(VK_UP);
+  tap(VK_RETURN);  // Yes
+  EXPECT_FALSE(layer->paused());
+  EXPECT_EQ(screen(), saved);
+}
+
 }  // namespace
 }  // namespace lmtest
