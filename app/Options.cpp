@@ -389,6 +389,9 @@ std::string checkCombination(const Options& o) {
   if (o.headless && o.steps == 0) return "--headless needs --steps N";
   if (!o.audioOut.empty() && !o.headless) return "--audio-out works only with --headless";
   if (o.videoScale != 3 && o.videoOut.empty()) return "--video-scale works only with --video-out";
+  // A restart counts its steps from 1 again; a video or log of steps cannot follow it.
+  if (o.watch && !o.videoOut.empty()) return "--video-out cannot be used with --watch";
+  if (o.watch && !o.inputLog.empty()) return "--input-log cannot be used with --watch";
   return "";
 }
 

@@ -117,6 +117,9 @@ TEST(Options, VideoOptionsAndInputFromAFile) {
   EXPECT_FALSE(parseOptions({"--video-scale", "9", "--video-out", "a.mp4"}, o, error));
   EXPECT_FALSE(parseOptions({"--video-scale", "2"}, o, error));
   EXPECT_NE(error.find("--video-out"), std::string::npos) << error;
+  EXPECT_FALSE(parseOptions({"--watch", "--video-out", "a.mkv"}, o, error));
+  EXPECT_FALSE(parseOptions({"--watch", "--input-log", "k.txt"}, o, error));
+  EXPECT_NE(error.find("--watch"), std::string::npos) << error;
 
   // A list file: commas or line ends, comments, blanks; halves of clicks.
   lmtest::writeText(dir.path() + "/in.txt", "# a session\n5:enter+\n\n6:enter-, 7:click+@10x20 # pressed\n9:click-@11x21\n");
