@@ -1,18 +1,16 @@
 #include "platform/Ini.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <ctime>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "platform/FileOps.h"
 
 namespace platform {
 namespace {
@@ -79,47 +77,43 @@ std::vector<Section> parse(const std::string& text) {
 
 // What identifies one version of a file.
 struct Version {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = -1;
-  struct timespec mtime {};
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  long long size = -1;
+  long long mtimeNs = 0;
   bool operator==(const Version& o) const {
-    return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-           mtime.tv_nsec == o.mtime.tv_nsec;
+    return volume == o.volume && index == o.index && size == o.size && mtimeNs == o.mtimeNs;
   }
 };
 
-Version versionOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim}; }
+Version versionOf(const fileops::Facts& f) { return {f.volume, f.index, f.size, f.mtimeNs}; }
+
+struct Closer {
+  void operator()(std::FILE* fp) const { std::fclose(fp); }
+};
 
 // Reads a regular file, at most kMaxIniBytes (then up to its last line end
 // within that). False for anything else: a FIFO or a device never blocks or
 // streams endlessly here.
 bool readRegular(const char* file, std::string& text, Version& version) {
-  struct stat st;
-  if (::stat(file, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  const int fd = ::open(file, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  version = versionOf(st);
+  fileops::Facts facts;
+  int err = 0;
+  std::unique_ptr<std::FILE, Closer> fp(fileops::openRegularForReading(file, facts, err));
+  if (!fp) return false;
+  version = versionOf(facts);
   text.clear();
   char buf[4096];
   while (text.size() < kMaxIniBytes) {
     const size_t want = std::min(sizeof buf, kMaxIniBytes - text.size());
-    const ssize_t n = ::read(fd, buf, want);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buf, static_cast<size_t>(n));
+    const size_t n = std::fread(buf, 1, want, fp.get());
+    if (n == 0) break;
+    text.append(buf, n);
   }
-  char extra;
-  if (text.size() >= kMaxIniBytes && ::read(fd, &extra, 1) == 1) {
+  if (text.size() >= kMaxIniBytes && std::fgetc(fp.get()) != EOF) {
     // Cut at a line end so no value is read half.
     const size_t lastLine = text.rfind('\n');
     text.resize(lastLine == std::string::npos ? 0 : lastLine + 1);
   }
-  ::close(fd);
   return true;
 }
 
@@ -128,7 +122,10 @@ bool readRegular(const char* file, std::string& text, Version& version) {
 // copy is read again at each use until the file has aged past this margin.
 constexpr long long kRacyMarginNs = 100'000'000;
 
-long long nanoseconds(const struct timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; }
+long long nowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 
 struct Cache {
   std::mutex lock;
@@ -150,19 +147,18 @@ bool lookup(const char* section, const char* key, const char* file, std::string&
   if (!section || !key || !file) return false;
   Cache& c = cache();
   std::lock_guard<std::mutex> guard(c.lock);
-  struct stat st;
-  const bool exists = ::stat(file, &st) == 0 && S_ISREG(st.st_mode);
+  const fileops::Facts st = fileops::lookThrough(file);
+  const bool exists = st.kind == fileops::Kind::Regular;
   const bool fresh =
       c.file == file && c.present == exists && (!exists || (c.settled && c.version == versionOf(st)));
   if (!fresh) {
     std::string text;
     Version version;
-    struct timespec now {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long now = nowNs();
     c.file = file;
     c.present = readRegular(file, text, version);
     c.version = version;
-    c.settled = nanoseconds(version.mtime) < nanoseconds(now) - kRacyMarginNs;
+    c.settled = version.mtimeNs < now - kRacyMarginNs;
     c.sections = c.present ? parse(text) : std::vector<Section>();
     ++c.reads;
   }

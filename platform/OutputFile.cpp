@@ -1,21 +1,18 @@
 #include "platform/OutputFile.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
-#include <ctime>
+#include <filesystem>
+
+#include "platform/FileOps.h"
 
 namespace platform {
 
 namespace {
+
+namespace os = fileops;
 
 struct PathParts {
   std::string dir;   // "." when the path has no folder
@@ -23,9 +20,17 @@ struct PathParts {
 };
 
 PathParts split(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return {".", path};
-  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+  size_t slash = path.size();
+  while (slash > 0 && !os::isSeparator(path[slash - 1])) --slash;
+  if (slash == 0) return {".", path};
+  // The root keeps its separator ("/", "C:\\").
+  const bool root = slash == 1 || (slash == 3 && path[1] == ':');
+  return {path.substr(0, root ? slash : slash - 1), path.substr(slash)};
+}
+
+// The folder with its separator: "a/" for "a", "/" for "/".
+std::string folderPrefix(const std::string& dir) {
+  return !dir.empty() && os::isSeparator(dir.back()) ? dir : dir + "/";
 }
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
@@ -35,34 +40,37 @@ std::string reason(int err) { return std::strerror(err); }
 // True when `path` (links followed) is the file standard output writes to.
 bool isStandardOutput(const std::string& path) {
   if (path == "-") return true;
-  struct stat out, st;
-  return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(path.c_str(), &st) == 0 && out.st_dev == st.st_dev &&
-         out.st_ino == st.st_ino;
+  const os::Facts out = os::lookAtStandardOutput();
+  const os::Facts st = os::lookThrough(path);
+  return out.kind != os::Kind::Missing && st.kind != os::Kind::Missing && out.volume == st.volume &&
+         out.index == st.index;
 }
 
 bool folderWritable(const std::string& dir, std::string& error) {
-  struct stat st;
-  if (::stat(dir.c_str(), &st) != 0) {
+  const os::Facts st = os::lookThrough(dir);
+  if (st.kind == os::Kind::Missing) {
     error = "the folder " + quoted(dir) + " does not exist";
     return false;
   }
-  if (!S_ISDIR(st.st_mode)) {
+  if (st.kind != os::Kind::Folder) {
     error = quoted(dir) + " is not a folder";
     return false;
   }
-  if (::access(dir.c_str(), W_OK | X_OK) != 0) {
+  if (os::folderWritable(dir) != 0) {
     error = "the folder " + quoted(dir) + " is not writable";
     return false;
   }
   return true;
 }
 
-std::string kindOf(mode_t mode) {
-  if (S_ISLNK(mode)) return "a symbolic link";
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a regular file";
+std::string kindOf(os::Kind kind) {
+  switch (kind) {
+    case os::Kind::Link: return "a symbolic link";
+    case os::Kind::Folder: return "a folder";
+    case os::Kind::Device: return "a device";
+    case os::Kind::Socket: return "a socket";
+    default: return "not a regular file";
+  }
 }
 
 std::atomic<std::string (*)()> g_tagSource{nullptr};
@@ -72,11 +80,9 @@ std::string randomTag() {
   if (auto next = g_tagSource.load()) return next();
   static std::atomic<uint64_t> counter{0};
   uint64_t v = 0;
-  if (::getrandom(&v, sizeof v, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof v)) {
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    v = (static_cast<uint64_t>(ts.tv_nsec) << 20) ^ static_cast<uint64_t>(ts.tv_sec) ^
-        (static_cast<uint64_t>(::getpid()) << 40);
+  if (!os::randomBits(v)) {
+    const auto ns = std::chrono::steady_clock::now().time_since_epoch().count();
+    v = (static_cast<uint64_t>(ns) << 20) ^ static_cast<uint64_t>(ns) ^ (os::processId() << 40);
   }
   v ^= counter.fetch_add(1) * 0x9E3779B97F4A7C15ull;
   static const char digits[] = "0123456789abcdef";
@@ -88,39 +94,34 @@ std::string randomTag() {
 // A fresh name beside `path`: "<folder>/.<name>.<tag><suffix>".
 std::string besideName(const std::string& path, const char* suffix) {
   PathParts p = split(path);
-  return (p.dir == "/" ? "/" : p.dir + "/") + "." + p.base.substr(0, 100) + "." + randomTag() + suffix;
+  return folderPrefix(p.dir) + "." + p.base.substr(0, 100) + "." + randomTag() + suffix;
 }
 
 // Creates a new file beside `path` for writing: never an existing name, never
-// through a link. -1 with errno on failure.
-int createTemporary(const std::string& path, std::string& temp) {
+// through a link. Null with `err` on failure.
+std::FILE* createTemporary(const std::string& path, std::string& temp, int& err) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = besideName(path, ".tmp");
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    std::FILE* fp = os::createNew(temp, err);
+    if (fp || err != EEXIST) return fp;
   }
-  errno = EEXIST;
-  return -1;
+  err = EEXIST;
+  return nullptr;
 }
 
 // Best effort: the rename itself reaches the disk.
-void syncFolder(const std::string& path) {
-  int fd = ::open(split(path).dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
+void syncFolder(const std::string& path) { os::syncFolder(split(path).dir); }
 
 // The name by which two outputs are the same file.
 std::string identity(const std::string& path) {
   if (isStandardOutput(path)) return "standard output";
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0)
-    return "file " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  const os::Facts st = os::lookAt(path);
+  if (st.kind != os::Kind::Missing)
+    return "file " + std::to_string(st.volume) + ":" + std::to_string(st.index);
   PathParts p = split(path);
-  char buf[PATH_MAX];
-  if (!::realpath(p.dir.c_str(), buf)) return "path " + path;
-  return "path " + std::string(buf) + "/" + p.base;
+  const std::string dir = os::resolvedFolder(p.dir);
+  if (dir.empty()) return "path " + path;
+  return "path " + folderPrefix(dir) + p.base;
 }
 
 std::atomic<OutputSet::RenameHook> g_renameHook{nullptr};
@@ -140,10 +141,10 @@ OutputKind checkOutputPath(const std::string& path, std::string& error) {
     error = "cannot write " + quoted(path) + ": it names a folder";
     return OutputKind::Refused;
   }
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) {
-    if (errno != ENOENT) {
-      error = "cannot write " + quoted(path) + ": " + reason(errno);
+  const os::Facts st = os::lookAt(path);
+  if (st.kind == os::Kind::Missing) {
+    if (st.error) {
+      error = "cannot write " + quoted(path) + ": " + reason(st.error);
       return OutputKind::Refused;
     }
     std::string why;
@@ -153,9 +154,9 @@ OutputKind checkOutputPath(const std::string& path, std::string& error) {
     }
     return OutputKind::Replace;
   }
-  if (S_ISFIFO(st.st_mode)) return OutputKind::Stream;
-  if (!S_ISREG(st.st_mode)) {
-    error = "will not write " + quoted(path) + ": it exists and is " + kindOf(st.st_mode) +
+  if (st.kind == os::Kind::Fifo) return OutputKind::Stream;
+  if (st.kind != os::Kind::Regular) {
+    error = "will not write " + quoted(path) + ": it exists and is " + kindOf(st.kind) +
             ", not a regular file";
     return OutputKind::Refused;
   }
@@ -191,14 +192,15 @@ bool checkOutputPaths(const std::vector<NamedOutput>& outputs, std::string& erro
 bool checkOutputsSpareInputs(const std::vector<NamedOutput>& outputs, const std::vector<std::string>& inputFolders,
                              const std::vector<std::string>& inputFiles, std::string& error) {
   // Only an output that exists already can be an input.
-  std::vector<std::pair<struct stat, const NamedOutput*>> existing;
+  std::vector<std::pair<os::Facts, const NamedOutput*>> existing;
   for (const NamedOutput& o : outputs) {
-    struct stat st;
-    if (o.path != "-" && ::stat(o.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) existing.push_back({st, &o});
+    if (o.path == "-") continue;
+    const os::Facts st = os::lookThrough(o.path);
+    if (st.kind == os::Kind::Regular) existing.push_back({st, &o});
   }
-  auto clash = [&](const struct stat& in) {
+  auto clash = [&](const os::Facts& in) {
     for (const auto& [st, o] : existing) {
-      if (st.st_dev == in.st_dev && st.st_ino == in.st_ino) {
+      if (in.kind == os::Kind::Regular && st.volume == in.volume && st.index == in.index) {
         error = o->what + ": will not write " + quoted(o->path) + ": the run reads it";
         return true;
       }
@@ -207,26 +209,17 @@ bool checkOutputsSpareInputs(const std::vector<NamedOutput>& outputs, const std:
   };
   if (existing.empty()) return true;
   for (const std::string& file : inputFiles) {
-    struct stat st;
-    if (!file.empty() && ::stat(file.c_str(), &st) == 0 && clash(st)) return false;
+    if (!file.empty() && clash(os::lookThrough(file))) return false;
   }
   // A folder of a million entries is not searched to its end.
   constexpr int kMaxEntries = 100000;
   for (const std::string& folder : inputFolders) {
-    DIR* d = folder.empty() ? nullptr : ::opendir(folder.c_str());
-    if (!d) continue;
-    int seen = 0;
-    bool found = false;
-    while (dirent* e = ::readdir(d)) {
-      struct stat st;
-      if (++seen > kMaxEntries) break;
-      if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode) && clash(st)) {
-        found = true;
-        break;
-      }
+    if (folder.empty()) continue;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec), end;
+    for (int seen = 0; !ec && it != end && ++seen <= kMaxEntries; it.increment(ec)) {
+      if (clash(os::lookThrough(it->path().string()))) return false;
     }
-    ::closedir(d);
-    if (found) return false;
   }
   return true;
 }
@@ -246,47 +239,31 @@ bool OutputFile::open(const std::string& path, std::string& error, Accept accept
   }
   path_ = path;
   if (kind == OutputKind::Stream && isStandardOutput(path)) {
-    fp_ = stdout;
+    fp_ = os::standardOutput();
     ownsStream_ = false;
     return true;
   }
   if (kind == OutputKind::Stream) {
     // A FIFO: opening waits for its reader, as a shell redirection does.
-    int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-      error = "cannot write " + quoted(path) + ": " + reason(errno);
+    int err = 0;
+    fp_ = os::openFifo(path, err);
+    if (!fp_) {
+      error = err == EEXIST ? "will not write " + quoted(path) + ": it changed while being opened"
+                            : "cannot write " + quoted(path) + ": " + reason(err);
       return false;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
-      ::close(fd);
-      error = "will not write " + quoted(path) + ": it changed while being opened";
-      return false;
-    }
-    fp_ = ::fdopen(fd, "wb");
-    if (!fp_) ::close(fd);
     ownsStream_ = true;
   } else {
-    int fd = createTemporary(path, temp_);
-    if (fd < 0) {
-      error = "cannot write " + quoted(path) + ": " + reason(errno);
+    int err = 0;
+    fp_ = createTemporary(path, temp_, err);
+    if (!fp_) {
+      error = "cannot write " + quoted(path) + ": " + reason(err);
       temp_.clear();
       return false;
     }
     // A replaced file keeps its permissions.
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
-    fp_ = ::fdopen(fd, "wb");
-    if (!fp_) {
-      ::close(fd);
-      ::unlink(temp_.c_str());
-      temp_.clear();
-    }
+    os::copyPermissions(path, fp_);
     ownsStream_ = true;
-  }
-  if (!fp_) {
-    error = "cannot write " + quoted(path) + ": out of memory";
-    return false;
   }
   return true;
 }
@@ -303,9 +280,9 @@ bool OutputFile::commit(std::string& error) {
   }
   bool ok = !std::ferror(fp_) && std::fflush(fp_) == 0;
   int err = ok ? 0 : errno;
-  if (ok && replacing() && ::fsync(fileno(fp_)) != 0) {
-    ok = false;
-    err = errno;
+  if (ok && replacing()) {
+    err = os::syncToDisk(fp_);
+    ok = err == 0;
   }
   if (ownsStream_ && std::fclose(fp_) != 0 && ok) {
     ok = false;
@@ -315,13 +292,12 @@ bool OutputFile::commit(std::string& error) {
   if (ok && replacing()) {
     // The target may have been replaced since the check; never rename over
     // anything but a regular file.
-    struct stat st;
-    if (::lstat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    const os::Kind there = os::lookAt(path_).kind;
+    if (there != os::Kind::Missing && there != os::Kind::Regular) {
       ok = false;
       err = EEXIST;
-    } else if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+    } else if ((err = os::replaceName(temp_, path_)) != 0) {
       ok = false;
-      err = errno;
     } else {
       syncFolder(path_);
       temp_.clear();
@@ -329,7 +305,7 @@ bool OutputFile::commit(std::string& error) {
   }
   if (!ok) {
     error = "cannot write " + quoted(path_) + ": " + (err ? reason(err) : std::string("write error"));
-    if (!temp_.empty()) ::unlink(temp_.c_str());
+    if (!temp_.empty()) os::removeName(temp_);
   }
   temp_.clear();
   return ok;
@@ -339,39 +315,25 @@ void OutputFile::abandon() {
   if (fp_ && ownsStream_) std::fclose(fp_);
   if (fp_ && !ownsStream_) std::fflush(fp_);
   fp_ = nullptr;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!temp_.empty()) os::removeName(temp_);
   temp_.clear();
 }
 
 std::FILE* openOutputInPlace(const std::string& path, std::string& error) {
   const OutputKind kind = checkOutputPath(path, error);
   if (kind == OutputKind::Refused) return nullptr;
-  int fd = -1;
+  int err = 0;
+  std::FILE* fp = nullptr;
   if (kind == OutputKind::Stream && isStandardOutput(path)) {
-    fd = ::dup(STDOUT_FILENO);
+    fp = os::duplicateStandardOutput(err);
   } else {
     // A FIFO waits for its reader; a file is opened without waiting on
     // anything, and emptied only once it is known to be a regular file.
-    const bool fifo = kind == OutputKind::Stream;
-    fd = ::open(path.c_str(),
-                O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | (fifo ? 0 : O_CREAT | O_NONBLOCK), 0666);
-    struct stat st;
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || (fifo ? !S_ISFIFO(st.st_mode) : !S_ISREG(st.st_mode)) ||
-                    (!fifo && ::ftruncate(fd, 0) != 0))) {
-      ::close(fd);
-      error = "will not write " + quoted(path) + ": it changed while being opened";
-      return nullptr;
-    }
-    if (fd >= 0 && !fifo) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fp = kind == OutputKind::Stream ? os::openFifo(path, err) : os::openEmptied(path, err);
   }
-  if (fd < 0) {
-    error = "cannot write " + quoted(path) + ": " + reason(errno);
-    return nullptr;
-  }
-  std::FILE* fp = ::fdopen(fd, "w");
   if (!fp) {
-    ::close(fd);
-    error = "cannot write " + quoted(path) + ": out of memory";
+    error = err == EEXIST ? "will not write " + quoted(path) + ": it changed while being opened"
+                          : "cannot write " + quoted(path) + ": " + reason(err);
   }
   return fp;
 }
@@ -403,37 +365,28 @@ bool OutputSet::commit(std::string& error) {
   std::vector<std::string> temps(n), backups(n);
   auto cleanUp = [&] {
     for (std::string& t : temps)
-      if (!t.empty()) ::unlink(t.c_str());
+      if (!t.empty()) os::removeName(t);
     for (std::string& b : backups)
-      if (!b.empty()) ::unlink(b.c_str());
+      if (!b.empty()) os::removeName(b);
   };
   for (size_t i = 0; i < n; ++i) {
     const Entry& e = entries_[i];
-    int fd = createTemporary(e.path, temps[i]);
-    if (fd < 0) {
-      error = "cannot write " + quoted(e.path) + ": " + reason(errno);
+    int err = 0;
+    std::FILE* fp = createTemporary(e.path, temps[i], err);
+    if (!fp) {
+      error = "cannot write " + quoted(e.path) + ": " + reason(err);
       temps[i].clear();
       cleanUp();
       return false;
     }
-    struct stat st;
-    if (::stat(e.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < e.bytes.size()) {
-      ssize_t w = ::write(fd, e.bytes.data() + done, e.bytes.size() - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) ok = false;
-      else done += static_cast<size_t>(w);
-    }
-    int err = ok ? 0 : (errno ? errno : EIO);
-    if (ok && ::fsync(fd) != 0) {
+    os::copyPermissions(e.path, fp);
+    bool ok = e.bytes.empty() || std::fwrite(e.bytes.data(), 1, e.bytes.size(), fp) == e.bytes.size();
+    ok = ok && std::fflush(fp) == 0;
+    err = ok ? 0 : (errno ? errno : EIO);
+    if (ok && (err = os::syncToDisk(fp)) != 0) ok = false;
+    if (std::fclose(fp) != 0 && ok) {
       ok = false;
-      err = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-      ok = false;
-      err = errno;
+      err = errno ? errno : EIO;
     }
     if (!ok) {
       error = "cannot write " + quoted(e.path) + ": " + reason(err);
@@ -443,16 +396,16 @@ bool OutputSet::commit(std::string& error) {
   }
   // 2. A second name for every file about to be replaced, to put it back.
   for (size_t i = 0; i < n; ++i) {
-    struct stat st;
-    if (::lstat(entries_[i].path.c_str(), &st) != 0) continue;
-    if (!S_ISREG(st.st_mode)) {
+    const os::Kind there = os::lookAt(entries_[i].path).kind;
+    if (there == os::Kind::Missing) continue;
+    if (there != os::Kind::Regular) {
       error = "will not write " + quoted(entries_[i].path) + ": it is not a regular file";
       cleanUp();
       return false;
     }
     std::string backup = besideName(entries_[i].path, ".old");
-    if (::link(entries_[i].path.c_str(), backup.c_str()) != 0) {
-      error = "cannot replace " + quoted(entries_[i].path) + ": " + reason(errno);
+    if (const int err = os::addName(entries_[i].path, backup); err != 0) {
+      error = "cannot replace " + quoted(entries_[i].path) + ": " + reason(err);
       cleanUp();
       return false;
     }
@@ -463,7 +416,7 @@ bool OutputSet::commit(std::string& error) {
     RenameHook hook = g_renameHook;
     int err = 0;
     if (hook && !hook(i)) err = ENOSPC;
-    else if (::rename(temps[i].c_str(), entries_[i].path.c_str()) != 0) err = errno;
+    else err = os::replaceName(temps[i], entries_[i].path);
     if (err == 0) {
       temps[i].clear();
       continue;
@@ -471,9 +424,9 @@ bool OutputSet::commit(std::string& error) {
     error = "cannot write " + quoted(entries_[i].path) + ": " + reason(err) + "; no file was changed";
     for (size_t j = 0; j < i; ++j) {
       if (!backups[j].empty()) {
-        if (::rename(backups[j].c_str(), entries_[j].path.c_str()) == 0) backups[j].clear();
+        if (os::replaceName(backups[j], entries_[j].path) == 0) backups[j].clear();
       } else {
-        ::unlink(entries_[j].path.c_str());
+        os::removeName(entries_[j].path);
       }
     }
     cleanUp();

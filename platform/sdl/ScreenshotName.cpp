@@ -1,10 +1,9 @@
 #include "platform/sdl/ScreenshotName.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+
+#include "platform/FileOps.h"
 
 namespace platform {
 
@@ -15,8 +14,8 @@ std::string nextScreenshotName(const std::string& dir, int limit) {
     std::snprintf(name, sizeof name, "lmplayer-%04d.png", n);
     fs::path p = fs::path(dir.empty() ? "." : dir) / name;
     // A name taken by anything, even a dangling link, is skipped.
-    struct stat st;
-    if (::lstat(p.c_str(), &st) != 0 && errno == ENOENT) return p.string();
+    const fileops::Facts st = fileops::lookAt(p.string());
+    if (st.kind == fileops::Kind::Missing && st.error == 0) return p.string();
   }
   return "";
 }
