@@ -1,7 +1,5 @@
 #include "app/Run.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -14,6 +12,7 @@
 #include "platform/KeptFile.h"
 #include "platform/OutputFile.h"
 #include "platform/PicturesDir.h"
+#include "platform/Places.h"
 #include "platform/StopSignals.h"
 #include "platform/Presenter.h"
 #include "save/SaveStore.h"
@@ -40,6 +39,12 @@ namespace fs = std::filesystem;
 std::string absoluteFrom(const std::string& base, const std::string& path) {
   if (path.empty() || path == "-" || fs::path(path).is_absolute()) return path;
   return (fs::path(base) / path).string();
+}
+
+bool enterFolder(const std::string& dir) {
+  std::error_code ec;
+  fs::current_path(dir, ec);
+  return !ec;
 }
 
 // The frame loop being run (for the reports and --watch), or null.
@@ -240,10 +245,8 @@ ui::Environment playerEnvironment(const Options& options, bool haveData) {
 }  // namespace
 
 std::string executableDir() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) return "";
-  return exe.parent_path().string();
+  const std::string exe = platform::executablePath();
+  return exe.empty() ? "" : fs::path(exe).parent_path().string();
 }
 
 std::string defaultDataDir(const std::string& exeDir) {
@@ -391,7 +394,7 @@ bool prepareRun(const Options& given, RunSetup& setup) {
   std::string dataDir = options.dataDir.empty() ? defaultDataDir(executableDir()) : options.dataDir;
   if (dataDir.empty()) {
     std::fprintf(stderr, "lmplayer: no kirune.ini here and no demo data beside the program; running without data\n");
-  } else if (chdir(dataDir.c_str()) != 0) {
+  } else if (!enterFolder(dataDir)) {
     std::fprintf(stderr, "lmplayer: cannot enter the data directory '%s'\n", dataDir.c_str());
     setup.exitCode = 1;
     return false;

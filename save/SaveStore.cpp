@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/KeptFile.h"
+#include "platform/Places.h"
 #include "save/StoryId.h"
 
 namespace save {
@@ -74,16 +75,9 @@ ReadResult SaveStore::read(int slot, SaveData& out, std::string& message, SavePr
 namespace save {
 
 std::string defaultSaveDir(uint64_t storyId) {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  fs::path base;
-  if (xdg && *xdg == '/') {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home == '/') {
-    base = fs::path(home) / ".local" / "share";
-  } else {
-    return "";
-  }
-  return (base / "lmplayer" / "saves" / storyIdText(storyId)).string();
+  const std::string base = platform::dataFolder();
+  if (base.empty()) return "";
+  return (fs::path(base) / "saves" / storyIdText(storyId)).string();
 }
 
 }  // namespace save

@@ -7,6 +7,7 @@
 
 #include "platform/Ini.h"
 #include "platform/KeptFile.h"
+#include "platform/Places.h"
 
 namespace settings {
 
@@ -90,13 +91,8 @@ bool saveSettings(const std::string& path, const Settings& s, std::string& error
 }
 
 std::string defaultSettingsPath() {
-  namespace fs = std::filesystem;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg == '/') return (fs::path(xdg) / "lmplayer" / "settings.ini").string();
-  // A relative HOME would name a place below whatever folder the player is in.
-  const char* home = std::getenv("HOME");
-  if (home && *home == '/') return (fs::path(home) / ".config" / "lmplayer" / "settings.ini").string();
-  return "";
+  const std::string folder = platform::settingsFolder();
+  return folder.empty() ? "" : (std::filesystem::path(folder) / "settings.ini").string();
 }
 
 }  // namespace settings

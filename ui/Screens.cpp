@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "platform/LocalTime.h"
 #include "save/SaveStore.h"
 #include "shell/Key.h"
 #include "ui/Backlog.h"
@@ -209,7 +210,7 @@ class Confirm : public ListScreen {
 std::string timeText(int64_t t) {
   const std::time_t tt = static_cast<std::time_t>(t);
   std::tm tm{};
-  if (!localtime_r(&tt, &tm)) return "";
+  if (!platform::localTime(tt, tm)) return "";
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M", &tm);
   return buf;

@@ -1,32 +1,41 @@
 #include "support/TestSupport.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "shell/FileUtils.h"
 
 namespace lmtest {
 
+namespace fs = std::filesystem;
+
 ScratchDir::ScratchDir() {
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd)) previous_ = cwd;
-  std::string tmpl = (std::filesystem::temp_directory_path() / "lmtest-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl;
-  if (chdir(path_.c_str()) != 0) throw std::runtime_error("chdir failed");
+  std::error_code ec;
+  previous_ = fs::current_path(ec).string();
+  // A new folder under a random name; never one that exists.
+  std::random_device random;
+  for (int attempt = 0; path_.empty() && attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "lmtest-%08x", static_cast<unsigned>(random()));
+    const fs::path candidate = fs::temp_directory_path() / name;
+    if (fs::create_directory(candidate, ec)) path_ = candidate.string();
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a scratch folder");
+  fs::current_path(path_, ec);
+  if (ec) throw std::runtime_error("cannot enter the scratch folder");
   fileUtilsReset();
 }
 
 ScratchDir::~ScratchDir() {
-  if (!previous_.empty() && chdir(previous_.c_str()) != 0) std::perror("chdir");
   std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
+  if (!previous_.empty()) fs::current_path(previous_, ec);
+  if (ec) std::perror("chdir");
+  fs::remove_all(path_, ec);
   fileUtilsReset();
 }
 
