@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 # A build without the tests' targets (make run, make web).
 CONFIGURE_PLAY = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLM_BUILD_TESTS=OFF -DLM_BUILD_BENCH=OFF >/dev/null
 
-.PHONY: all deps configure build player run test deb web clean
+.PHONY: all deps configure build player run test deb web windows clean
 
 all: build
 
@@ -45,5 +45,13 @@ web:
 	@cmake --build $(BUILD) -j$(JOBS) --target demo_data
 	@scripts/build-web $(BUILD)
 
+# The Windows player, build-windows/lmplayer-<version>-windows-x64.zip
+# (cross-built; the demo story and icon come from $(BUILD)).
+windows:
+	@scripts/install-deps --run --windows
+	@$(CONFIGURE_PLAY)
+	@cmake --build $(BUILD) -j$(JOBS) --target demo_data lmplayer_icons
+	@scripts/build-windows $(BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz build-wasm build-web
+	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz build-wasm build-web build-windows

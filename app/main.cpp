@@ -1,5 +1,9 @@
 // lmplayer: plays the story in its data directory (see --help).
-#include "platform/sdl/SdlHost.h"
 #include "app/Run.h"
+#include "platform/ProcessStart.h"
+#include "platform/sdl/SdlHost.h"
 
-int main(int argc, char** argv) { return app::runMain(argc, argv, platform::openSdlHost); }
+int main(int argc, char** argv) {
+  platform::ProcessStart process(argc, argv);
+  return app::runMain(process.argc(), process.argv(), platform::openSdlHost);
+}

@@ -5,6 +5,13 @@ function(lm_library name dir)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   # A program's entry point never goes into a library.
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  # One operating system's half of a platform service: FooPosix.cpp and
+  # FooWindows.cpp sit side by side; each build takes its own.
+  if(LM_WINDOWS)
+    list(FILTER srcs EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER srcs EXCLUDE REGEX "Windows\\.cpp$")
+  endif()
   # Sources a build leaves out (the browser build has no libpng).
   if(LM_EXCLUDE_SOURCES)
     list(FILTER srcs EXCLUDE REGEX "${LM_EXCLUDE_SOURCES}")

@@ -36,8 +36,10 @@ Facts lookAtStandardOutput();
 bool isSeparator(char c);
 // 0 when files can be made in folder `dir`, else errno.
 int folderWritable(const std::string& dir);
-// `dir` with every link resolved, absolute; empty when that fails.
-std::string resolvedFolder(const std::string& dir);
+// The name `base` in folder `dir` as the system compares names: absolute,
+// the folder's links resolved (and on Windows, case folded); empty when the
+// folder cannot be resolved.
+std::string comparableName(const std::string& dir, const std::string& base);
 
 // A new file for binary writing: never an existing name, never through a
 // link. Null with `err` set (EEXIST when the name is taken).

@@ -81,9 +81,10 @@ bool isSeparator(char c) { return c == '/'; }
 
 int folderWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0 ? 0 : errno; }
 
-std::string resolvedFolder(const std::string& dir) {
+std::string comparableName(const std::string& dir, const std::string& base) {
   char buf[PATH_MAX];
-  return ::realpath(dir.c_str(), buf) ? std::string(buf) : std::string();
+  if (!::realpath(dir.c_str(), buf)) return "";
+  return std::string(buf) + "/" + base;
 }
 
 std::FILE* createNew(const std::string& path, int& err) {

@@ -119,9 +119,8 @@ std::string identity(const std::string& path) {
   if (st.kind != os::Kind::Missing)
     return "file " + std::to_string(st.volume) + ":" + std::to_string(st.index);
   PathParts p = split(path);
-  const std::string dir = os::resolvedFolder(p.dir);
-  if (dir.empty()) return "path " + path;
-  return "path " + folderPrefix(dir) + p.base;
+  const std::string name = os::comparableName(p.dir, p.base);
+  return "path " + (name.empty() ? path : name);
 }
 
 std::atomic<OutputSet::RenameHook> g_renameHook{nullptr};

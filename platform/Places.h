@@ -11,9 +11,6 @@ std::string settingsFolder();
 // Saves and read marks: "$XDG_DATA_HOME/lmplayer" (an absolute one), else
 // "~/.local/share/lmplayer"; on Windows "%APPDATA%\lmplayer".
 std::string dataFolder();
-// The user's pictures folder (Windows' Pictures); empty where the system has
-// no such place.
-std::string picturesFolder();
 // The running program's own file.
 std::string executablePath();
 

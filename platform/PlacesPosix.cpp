@@ -25,8 +25,6 @@ std::string settingsFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string dataFolder() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
 
-std::string picturesFolder() { return ""; }
-
 std::string executablePath() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);

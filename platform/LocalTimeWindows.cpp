@@ -1,0 +1,7 @@
+#include "platform/LocalTime.h"
+
+namespace platform {
+
+bool localTime(std::time_t t, std::tm& out) { return localtime_s(&out, &t) == 0; }
+
+}  // namespace platform

@@ -1,0 +1,10 @@
+#pragma once
+// Windows: the two POSIX environment calls the tests use.
+#include <cstdlib>
+
+inline int setenv(const char* name, const char* value, int overwrite) {
+  if (!overwrite && std::getenv(name)) return 0;
+  return _putenv_s(name, value);
+}
+
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
