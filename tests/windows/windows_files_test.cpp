@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/ChildProcess.h"
 #include "platform/ErrorLog.h"
 #include "platform/FileOps.h"
 #include "platform/FileSystem.h"
@@ -212,6 +213,22 @@ TEST(WindowsPlaces, TheProgramKnowsItsOwnFile) {
   const std::string exe = platform::executablePath();
   EXPECT_NE(exe.find("test_windows.exe"), std::string::npos) << exe;
   EXPECT_EQ(platform::fileops::lookThrough(exe).kind, platform::fileops::Kind::Regular);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowsChildProcess, NoProgramIsRunAndTheRefusalSaysWhy) {
+  EXPECT_EQ(platform::findProgram("ffmpeg"), "") << "so --video-out is refused before the run";
+  platform::ChildProcess child;
+  std::string error;
+  platform::ChildSpec spec;
+  spec.argv = {"C:\\Windows\\System32\\cmd.exe"};
+  EXPECT_FALSE(child.start(spec, error));
+  EXPECT_NE(error.find("Windows"), std::string::npos) << error;
+  EXPECT_FALSE(child.running());
+  EXPECT_EQ(child.finish(), -1);
 }
 
 }  // namespace
