@@ -13,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "platform/OutputFile.h"
+#include "platform/PicturesDir.h"
 #include "platform/Places.h"
 #include "platform/WideNames.h"
 #include "save/SaveStore.h"
@@ -229,6 +230,24 @@ TEST(WindowsChildProcess, NoProgramIsRunAndTheRefusalSaysWhy) {
   EXPECT_NE(error.find("Windows"), std::string::npos) << error;
   EXPECT_FALSE(child.running());
   EXPECT_EQ(child.finish(), -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowsPictures, ShotsGoToLmplayerInsidePicturesMadeOnFirstUse) {
+  const std::string dir = platform::defaultShotDir();
+  ASSERT_GE(dir.size(), 10u) << dir;
+  EXPECT_EQ(dir.substr(dir.size() - 9), "\\lmplayer") << dir;
+  ScratchDir scratch;
+  // A folder name beyond the code page: made through the wide calls.
+  const std::string made = scratch.path() + "\\Bilder \xC3\xA4\\lmplayer";
+  std::string error;
+  ASSERT_TRUE(platform::makeShotDir(made, error)) << error;
+  EXPECT_EQ(platform::fileops::lookThrough(made).kind, platform::fileops::Kind::Folder);
+  EXPECT_NE(GetFileAttributesW((platform::wideFromUtf8(scratch.path()) + L"\\Bilder \u00E4").c_str()),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
