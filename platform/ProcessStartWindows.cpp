@@ -17,8 +17,8 @@ void joinParentConsole() {
   const bool hasOut = GetStdHandle(STD_OUTPUT_HANDLE) != nullptr;
   const bool hasErr = GetStdHandle(STD_ERROR_HANDLE) != nullptr;
   if ((hasOut && hasErr) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  if (!hasOut) std::freopen("CONOUT$", "w", stdout);
-  if (!hasErr) std::freopen("CONOUT$", "w", stderr);
+  if (!hasOut) _wfreopen(L"CONOUT$", L"w", stdout);
+  if (!hasErr) _wfreopen(L"CONOUT$", L"w", stderr);
 }
 
 }  // namespace
