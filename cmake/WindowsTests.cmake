@@ -10,8 +10,10 @@ set(LM_POSIX_ONLY_TESTS
   platform/error_log_test.cpp
   platform/ini_test.cpp
   platform/output_file_test.cpp
+  platform/kept_file_test.cpp
   platform/stop_signals_test.cpp
-  graphics/pf1_source_test.cpp)
+  graphics/pf1_source_test.cpp
+  save/story_id_test.cpp)
 
 file(GLOB support_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(lm_testsupport STATIC ${support_srcs})

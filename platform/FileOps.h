@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform::fileops {
 
@@ -31,6 +32,9 @@ Facts lookThrough(const std::string& path);
 Facts lookAtStream(std::FILE* fp);
 // What the process's standard output is.
 Facts lookAtStandardOutput();
+
+// The paths of at most `limit` entries of `folder` ("." and ".." left out).
+std::vector<std::string> entriesOf(const std::string& folder, size_t limit);
 
 // True for the characters that separate a path's folders.
 bool isSeparator(char c);

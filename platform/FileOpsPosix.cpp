@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -75,6 +76,21 @@ Facts lookAtStandardOutput() {
   struct stat st;
   const int r = ::fstat(STDOUT_FILENO, &st);
   return factsOf(r, st);
+}
+
+std::vector<std::string> entriesOf(const std::string& folder, size_t limit) {
+  std::vector<std::string> out;
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return out;
+  const std::string prefix = folder.back() == '/' ? folder : folder + "/";
+  while (out.size() < limit) {
+    const dirent* e = ::readdir(d);
+    if (!e) break;
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") out.push_back(prefix + name);
+  }
+  ::closedir(d);
+  return out;
 }
 
 bool isSeparator(char c) { return c == '/'; }

@@ -121,6 +121,20 @@ Facts lookAtStandardOutput() {
   return h == INVALID_HANDLE_VALUE || h == nullptr ? Facts{} : factsOfHandle(h);
 }
 
+std::vector<std::string> entriesOf(const std::string& folder, size_t limit) {
+  std::vector<std::string> out;
+  const std::string prefix = isSeparator(folder.back()) ? folder : folder + "\\";
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(wideFromUtf8(prefix + "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") out.push_back(prefix + utf8FromWide(name));
+  } while (out.size() < limit && FindNextFileW(h, &found));
+  FindClose(h);
+  return out;
+}
+
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 // Windows' permissions are access lists: the one sure test is to make a file.

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/FileOps.h"
 
@@ -214,11 +213,8 @@ bool checkOutputsSpareInputs(const std::vector<NamedOutput>& outputs, const std:
   constexpr int kMaxEntries = 100000;
   for (const std::string& folder : inputFolders) {
     if (folder.empty()) continue;
-    std::error_code ec;
-    std::filesystem::directory_iterator it(folder, ec), end;
-    for (int seen = 0; !ec && it != end && ++seen <= kMaxEntries; it.increment(ec)) {
-      if (clash(os::lookThrough(it->path().string()))) return false;
-    }
+    for (const std::string& entry : os::entriesOf(folder, kMaxEntries))
+      if (clash(os::lookThrough(entry))) return false;
   }
   return true;
 }

@@ -11,6 +11,7 @@
 #include "platform/ErrorLog.h"
 #include "platform/FileOps.h"
 #include "platform/FileSystem.h"
+#include "platform/KeptFile.h"
 #include "platform/Ini.h"
 #include "platform/OutputFile.h"
 #include "platform/PicturesDir.h"
@@ -248,6 +249,28 @@ TEST(WindowsPictures, ShotsGoToLmplayerInsidePicturesMadeOnFirstUse) {
   EXPECT_EQ(platform::fileops::lookThrough(made).kind, platform::fileops::Kind::Folder);
   EXPECT_NE(GetFileAttributesW((platform::wideFromUtf8(scratch.path()) + L"\\Bilder \u00E4").c_str()),
             INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowsKeptFiles, OnlyARegularFileOpensAndEveryRefusalIsNamed) {
+  ScratchDir dir;
+  lmtest::writeText("kept.ini", "[A]\r\n");
+  std::string error;
+  std::FILE* fp = platform::openKeptFile("kept.ini", error);
+  EXPECT_EQ(readAll(fp), "[A]\r\n");
+  EXPECT_TRUE(error.empty()) << error;
+  EXPECT_EQ(platform::openKeptFile("missing.ini", error), nullptr);
+  EXPECT_TRUE(error.empty()) << "a missing file is no error: " << error;
+  ASSERT_TRUE(CreateDirectoryW(L"folder.ini", nullptr));
+  EXPECT_EQ(platform::openKeptFile("folder.ini", error), nullptr);
+  EXPECT_NE(error.find("a folder"), std::string::npos) << error;
+  EXPECT_EQ(platform::openKeptFile("NUL", error), nullptr);
+  EXPECT_NE(error.find("a device"), std::string::npos) << error;
+  EXPECT_TRUE(platform::keptNameExists("kept.ini"));
+  EXPECT_FALSE(platform::keptNameExists("missing.ini"));
 }
 
 }  // namespace
