@@ -32,6 +32,7 @@ if(EXISTS "${LM_WINDOWS_DATA}/kirune.ini")
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/packaging/windows/README-windows.txt ${dist}/README.txt
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/demo/LICENSE ${dist}/demo-license.txt
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSES/shinonome-font.txt ${dist}
+    COMMAND ${CMAKE_COMMAND} -E copy ${SDL2_DIR}/../../../share/licenses/SDL2/LICENSE.txt ${dist}/SDL2-license.txt
     COMMAND ${CMAKE_COMMAND} -E chdir ${LM_WINDOWS_OUT} ${CMAKE_COMMAND} -E tar cf ${LM_WINDOWS_NAME}.zip --format=zip ${LM_WINDOWS_NAME}
     DEPENDS lmplayer ${story_files} ${CMAKE_SOURCE_DIR}/packaging/windows/README-windows.txt
     COMMENT "Packing ${LM_WINDOWS_NAME}.zip"
