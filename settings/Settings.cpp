@@ -15,14 +15,15 @@ namespace {
 
 constexpr const char* kSection = "lmplayer";
 
-int readInt(const std::string& path, const char* key, int def, int lo, int hi) {
-  return std::clamp(platform::getProfileInt(kSection, key, def, path.c_str()), lo, hi);
-}
-
 std::string readWord(const std::string& path, const char* key) {
   char buf[64];
   platform::getProfileString(kSection, key, "", buf, sizeof buf, path.c_str());
   return buf;
+}
+
+int readInt(const std::string& path, const char* key, int def, int lo, int hi) {
+  const std::string text = readWord(path, key);
+  return text.empty() ? def : clampedNumber(text, lo, hi);
 }
 
 const char* languageWord(Language l) {
@@ -35,6 +36,36 @@ const char* languageWord(Language l) {
 
 }  // namespace
 
+const std::vector<NumberSetting>& numberSettings() {
+  static const std::vector<NumberSetting> rows = {
+      {"master_volume", &Settings::masterVolume, 0, 100, 10},
+      {"voice_volume", &Settings::voiceVolume, 0, 100, 10},
+      {"effect_volume", &Settings::effectVolume, 0, 100, 10},
+      {"auto_pause_ms", &Settings::autoPauseMs, 0, 10000, 250},
+      {"auto_per_char_ms", &Settings::autoPerCharMs, 0, 1000, 10},
+      {"scale", &Settings::scale, 0, 8, 1},
+  };
+  return rows;
+}
+
+const NumberSetting* numberSetting(int Settings::*field) {
+  for (const NumberSetting& n : numberSettings())
+    if (n.field == field) return &n;
+  return nullptr;
+}
+
+int clampedNumber(const std::string& text, int lo, int hi) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long long value = 0;
+  constexpr long long kPast = 1LL << 40;  // far past any range: more digits change nothing
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = std::min(value * 10 + (text[i] - '0'), kPast);
+  if (negative) value = -value;
+  return static_cast<int>(std::clamp<long long>(value, lo, hi));
+}
+
 bool Settings::operator==(const Settings& o) const {
   return masterVolume == o.masterVolume && voiceVolume == o.voiceVolume && effectVolume == o.effectVolume &&
          mute == o.mute && skip == o.skip && autoPauseMs == o.autoPauseMs && autoPerCharMs == o.autoPerCharMs &&
@@ -44,15 +75,10 @@ bool Settings::operator==(const Settings& o) const {
 Settings loadSettings(const std::string& path) {
   Settings s;
   if (path.empty()) return s;
-  s.masterVolume = readInt(path, "master_volume", s.masterVolume, 0, 100);
-  s.voiceVolume = readInt(path, "voice_volume", s.voiceVolume, 0, 100);
-  s.effectVolume = readInt(path, "effect_volume", s.effectVolume, 0, 100);
+  for (const NumberSetting& n : numberSettings()) s.*n.field = readInt(path, n.key, s.*n.field, n.lo, n.hi);
   s.mute = readInt(path, "mute", 0, 0, 1) != 0;
   const std::string skip = readWord(path, "skip");
   if (skip == "all") s.skip = SkipMode::All;
-  s.autoPauseMs = readInt(path, "auto_pause_ms", s.autoPauseMs, 0, 10000);
-  s.autoPerCharMs = readInt(path, "auto_per_char_ms", s.autoPerCharMs, 0, 1000);
-  s.scale = readInt(path, "scale", s.scale, 0, 8);
   s.fullscreen = readInt(path, "fullscreen", 0, 0, 1) != 0;
   const std::string lang = readWord(path, "language");
   if (lang == "en") s.language = Language::English;

@@ -3,6 +3,7 @@
 // pause, window scale, full screen and the menu language, in an INI file
 // (section [lmplayer]) that the player writes only when something changed.
 #include <string>
+#include <vector>
 
 namespace settings {
 
@@ -25,6 +26,22 @@ struct Settings {
   bool operator==(const Settings& o) const;
   bool operator!=(const Settings& o) const { return !(*this == o); }
 };
+
+// A number setting: its key in the file, its member, and its one range and
+// step, which the file's reader and the Settings screen both keep to.
+struct NumberSetting {
+  const char* key;
+  int Settings::*field;
+  int lo, hi, step;
+};
+
+// Every number setting, in the file's order.
+const std::vector<NumberSetting>& numberSettings();
+// The row of `field`; null when it is not a number setting.
+const NumberSetting* numberSetting(int Settings::*field);
+// `text` as a decimal number (blanks, a sign, digits; no digits reads as 0)
+// clamped to [lo, hi] however many digits it has.
+int clampedNumber(const std::string& text, int lo, int hi);
 
 // Reads `path` over the defaults; values out of range are clamped, unknown
 // words keep the default. A missing file gives the defaults.

@@ -430,17 +430,21 @@ class SettingsScreen : public ListScreen {
     if (!enabled(row) || row == Back) return;
     settings::Settings& s = host_.settings();
     const settings::Settings before = s;
-    auto step = [dir](int& v, int by, int lo, int hi) { v = std::clamp(v + dir * by, lo, hi); };
+    // The file's range and step for the setting (one range for both).
+    auto step = [dir, &s](int settings::Settings::*field) {
+      const settings::NumberSetting& n = *settings::numberSetting(field);
+      s.*field = std::clamp(s.*field + dir * n.step, n.lo, n.hi);
+    };
     switch (row) {
-      case Master: step(s.masterVolume, 10, 0, 100); break;
-      case Voice: step(s.voiceVolume, 10, 0, 100); break;
-      case Effect: step(s.effectVolume, 10, 0, 100); break;
+      case Master: step(&settings::Settings::masterVolume); break;
+      case Voice: step(&settings::Settings::voiceVolume); break;
+      case Effect: step(&settings::Settings::effectVolume); break;
       case Mute: s.mute = !s.mute; break;
       case Skip:
         s.skip = s.skip == settings::SkipMode::All ? settings::SkipMode::ReadOnly : settings::SkipMode::All;
         break;
-      case AutoPause: step(s.autoPauseMs, 250, 0, 5000); break;
-      case PerChar: step(s.autoPerCharMs, 10, 0, 200); break;
+      case AutoPause: step(&settings::Settings::autoPauseMs); break;
+      case PerChar: step(&settings::Settings::autoPerCharMs); break;
       case Scale: s.scale = nextScale(s.scale, dir, host_.automaticScale()); break;
       case Full: s.fullscreen = !s.fullscreen; break;
       case Language: s.language = static_cast<settings::Language>((static_cast<int>(s.language) + 3 + dir) % 3); break;

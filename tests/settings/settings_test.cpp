@@ -93,3 +93,22 @@ TEST(Settings, ARelativeHomeIsIgnored) {
 }
 
 }  // namespace
+
+TEST(Settings, NumbersClampWhateverTheirSizeAndEveryDefaultIsInItsRange) {
+  lmtest::ScratchDir dir;
+  lmtest::writeText("s.ini",
+                    "[lmplayer]\nvoice_volume=4294967346\nmaster_volume=-99999999999999999999\n"
+                    "auto_pause_ms=8000\nauto_per_char_ms= +70x\n");
+  const Settings s = settings::loadSettings("s.ini");
+  EXPECT_EQ(s.voiceVolume, 100) << "not wrapped to 50";
+  EXPECT_EQ(s.masterVolume, 0);
+  EXPECT_EQ(s.autoPauseMs, 8000);
+  EXPECT_EQ(s.autoPerCharMs, 70);
+  const Settings defaults;
+  for (const settings::NumberSetting& n : settings::numberSettings()) {
+    EXPECT_GE(defaults.*n.field, n.lo) << n.key;
+    EXPECT_LE(defaults.*n.field, n.hi) << n.key;
+    EXPECT_EQ(settings::numberSetting(n.field), &n) << n.key;
+    EXPECT_NE(settings::settingsText(defaults).find(std::string(n.key) + "="), std::string::npos) << n.key;
+  }
+}

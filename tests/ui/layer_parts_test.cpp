@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/graphicDevice.h"
+#include "settings/Settings.h"
 #include "ui/History.h"
 #include "ui/Overlays.h"
 #include "ui/Pacing.h"
@@ -161,6 +162,28 @@ TEST_F(LayerTest, TheLayerReachesTheStoryOnlyThroughItsInput) {
   const std::vector<std::string> want = {"key+13", "key-13", "key-116", "press16", "release16"};
   EXPECT_EQ(input.log, want);
   EXPECT_EQ(KeyStatus(), 0) << "the story's key state was never written";
+}
+
+TEST_F(LayerTest, TheSettingsScreenStepsWithinTheFilesOwnRange) {
+  ui::Environment env;
+  env.settingsPath = "s.ini";
+  env.settings.autoPauseMs = 8000;  // above what the screen once allowed
+  start(std::move(env));
+  ASSERT_TRUE(untilWaiting());
+  const auto press = [this](unsigned vk, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      layer->key(vk, true);
+      layer->key(vk, false);
+    }
+  };
+  press(VK_ESCAPE);
+  press(VK_DOWN, 4);  // Settings
+  press(VK_RETURN);
+  press(VK_DOWN, 5);  // the auto pause
+  press(VK_RIGHT);
+  press(VK_ESCAPE, 2);  // closing the menu writes the settings
+  ASSERT_FALSE(layer->paused());
+  EXPECT_EQ(settings::loadSettings("s.ini").autoPauseMs, 8250);
 }
 
 }  // namespace
