@@ -107,7 +107,7 @@ namespace {
 ClipState soundOn(const Sound* bank, int clip, int ch) {
   const long left = soundLeft(ch);
   if (!bank || clip < 0 || static_cast<size_t>(clip) >= bank->size.size() || left < 0) return {};
-  const long offset = bank->size[static_cast<size_t>(clip)] - left;
+  const int64_t offset = static_cast<int64_t>(bank->size[static_cast<size_t>(clip)]) - left;
   if (offset < 0 || offset > INT32_MAX) return {};
   return ClipState{true, clip, static_cast<int32_t>(offset)};
 }
