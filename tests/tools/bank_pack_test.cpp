@@ -61,6 +61,8 @@ TEST(BankFile, DamagedFilesAreRefused) {
   EXPECT_FALSE(author::decodeBank(huge, clips, error));
   EXPECT_FALSE(author::decodeBank({1, 2, 3}, clips, error));
   EXPECT_TRUE(clips.empty());
+  EXPECT_FALSE(author::decodeBank({'B', 'A', 'N', 'K', 0, 0, 0, 0}, clips, error)) << "no clips, as the player";
+  EXPECT_NE(error.find("no clips"), std::string::npos);
 }
 
 TEST(BankPack, SixteenBitInputAtTheBankRatePacksExactly) {

@@ -34,6 +34,10 @@ bool decodeBank(const std::vector<unsigned char>& file, std::vector<Clip>& clips
     return false;
   }
   const uint64_t count = get32(file, 4);
+  if (count == 0) {
+    error = "no clips (the player refuses an empty bank)";
+    return false;
+  }
   const uint64_t tableEnd = 8 + 4 * count;
   if (tableEnd > file.size()) {
     error = "clip count " + std::to_string(count) + " does not fit the file";
