@@ -231,6 +231,11 @@ ui::Environment playerEnvironment(const Options& options, bool haveData) {
   if (haveData && keepsFiles) env.storyId = save::currentStoryId();
   if (!options.saveDir.empty()) env.saveDir = options.saveDir;
   else if (!options.headless && haveData) env.saveDir = save::defaultSaveDir(env.storyId);
+  // Temporaries a killed run left in the folders this run keeps files in; an
+  // hour is far longer than any write of ours takes.
+  constexpr long long kStaleSeconds = 3600;
+  platform::removeStaleTemporaries(env.saveDir, kStaleSeconds);
+  platform::removeStaleTemporaries(fs::path(env.settingsPath).parent_path().string(), kStaleSeconds);
   if (options.watch && haveData && keepsFiles) {
     // Changed files make another story; its saves go to its own default folder.
     const bool followId = options.saveDir.empty() && !options.headless;

@@ -1,6 +1,7 @@
 #include "platform/OutputFile.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -127,6 +128,39 @@ std::atomic<OutputSet::RenameHook> g_renameHook{nullptr};
 }  // namespace
 
 void setTemporaryTagSource(std::string (*next)()) { g_tagSource = next; }
+
+namespace {
+
+// ".<name>.<16 hex digits>.tmp" or ".old", as besideName makes them.
+bool isOurTemporary(const std::string& name) {
+  for (const char* suffix : {".tmp", ".old"}) {
+    const size_t cut = name.size() - 4;
+    if (name.size() < 1 + 1 + 1 + 16 + 4 || name[0] != '.' || name.compare(cut, 4, suffix) != 0) continue;
+    const size_t tag = cut - 16;
+    if (name[tag - 1] != '.') continue;
+    bool hex = true;
+    for (size_t i = tag; i < cut; ++i) hex = hex && std::isxdigit(static_cast<unsigned char>(name[i])) != 0;
+    if (hex) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int removeStaleTemporaries(const std::string& folder, long long maxAgeSeconds) {
+  DIR* d = folder.empty() ? nullptr : ::opendir(folder.c_str());
+  if (!d) return 0;
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (dirent* e = ::readdir(d)) {
+    struct stat st;
+    if (!isOurTemporary(e->d_name) || ::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(st.st_mode) || now - st.st_mtime <= maxAgeSeconds) continue;
+    if (::unlinkat(::dirfd(d), e->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(d);
+  return removed;
+}
 
 OutputKind checkOutputPath(const std::string& path, std::string& error) {
   if (path.empty()) {

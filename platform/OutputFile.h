@@ -81,6 +81,11 @@ class OutputFile {
 // written as a stream. The caller fcloses the result; null with a reason.
 std::FILE* openOutputInPlace(const std::string& path, std::string& error);
 
+// Removes temporaries of our own naming (".<name>.<16 hex digits>.tmp" or
+// ".old") in `folder` whose last change is older than `maxAgeSeconds`: what a
+// killed run left behind. Anything else is left alone. The number removed.
+int removeStaleTemporaries(const std::string& folder, long long maxAgeSeconds);
+
 // Test hook: temporaries are named "<folder>/.<name>.<tag>.tmp" with a random
 // tag; a non-null `next` supplies the tags instead (null restores random ones).
 void setTemporaryTagSource(std::string (*next)());

@@ -116,6 +116,24 @@ bool saveSettings(const std::string& path, const Settings& s, std::string& error
   return platform::writeKeptFile(path, std::vector<unsigned char>(text.begin(), text.end()), error);
 }
 
+bool saveChangedSettings(const std::string& path, const Settings& before, const Settings& now, std::string& error) {
+  Settings merged = loadSettings(path);
+  auto take = [&](auto field) {
+    if (now.*field != before.*field) merged.*field = now.*field;
+  };
+  take(&Settings::masterVolume);
+  take(&Settings::voiceVolume);
+  take(&Settings::effectVolume);
+  take(&Settings::mute);
+  take(&Settings::skip);
+  take(&Settings::autoPauseMs);
+  take(&Settings::autoPerCharMs);
+  take(&Settings::scale);
+  take(&Settings::fullscreen);
+  take(&Settings::language);
+  return saveSettings(path, merged, error);
+}
+
 std::string defaultSettingsPath() {
   const std::string folder = platform::settingsFolder();
   return folder.empty() ? "" : (std::filesystem::path(folder) / "settings.ini").string();

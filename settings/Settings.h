@@ -53,6 +53,12 @@ std::string settingsText(const Settings& s);
 // Writes `path` whole or not at all, making its folder; false with a reason.
 bool saveSettings(const std::string& path, const Settings& s, std::string& error);
 
+// Writes back only what this player changed: each setting where `now`
+// differs from `before` (as this player last read or wrote the file); every
+// other key as the file holds it now, so a change another player made
+// meanwhile is kept. False with a reason.
+bool saveChangedSettings(const std::string& path, const Settings& before, const Settings& now, std::string& error);
+
 // $XDG_CONFIG_HOME/lmplayer/settings.ini, else ~/.config/lmplayer/settings.ini;
 // empty when neither variable is set to an absolute path.
 std::string defaultSettingsPath();

@@ -62,7 +62,7 @@ void SaveActions::persist() {
   }
   if (env_.isFullscreen) env_.settings.fullscreen = env_.isFullscreen();
   if (env_.settings != written_ && !env_.settingsPath.empty()) {
-    if (settings::saveSettings(env_.settingsPath, env_.settings, error)) {
+    if (settings::saveChangedSettings(env_.settingsPath, written_, env_.settings, error)) {
       written_ = env_.settings;
       wrote = true;
     } else {

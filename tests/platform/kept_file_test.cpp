@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "platform/FileSystem.h"
 #include "platform/KeptFile.h"
+#include "platform/OutputFile.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -112,6 +115,25 @@ TEST_F(KeptFileTest, ARunChecksTheSettingsFileItWillWriteBeforeStarting) {
   EXPECT_FALSE(platform::checkKeptOutput("pipe.ini", error));
   EXPECT_EQ(error, "will not write 'pipe.ini': it is a FIFO, not a regular file");
   EXPECT_FALSE(platform::checkKeptOutput("/dev/null", error));
+}
+
+}  // namespace
+
+namespace {
+
+// Temporaries left by a killed writer go at the next start once they are an
+// hour old; a fresh one (another player writing now) and foreign names stay.
+TEST_F(KeptFileTest, StaleTemporariesOfOurNamingAreRemoved) {
+  namespace fs = std::filesystem;
+  const char* names[] = {".quick.sav.0123456789abcdef.tmp", ".read.dat.fedcba9876543210.old",
+                         ".quick.sav.0123456789abcdeg.tmp", "quick.sav.tmp", ".fresh.sav.0000000000000000.tmp"};
+  for (const char* n : names) lmtest::writeText(n, "x");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+  for (int i = 0; i < 4; ++i) fs::last_write_time(names[i], old);
+  EXPECT_EQ(platform::removeStaleTemporaries(".", 3600), 2);
+  EXPECT_FALSE(lmtest::fileExists(names[0]));
+  EXPECT_FALSE(lmtest::fileExists(names[1]));
+  for (int i = 2; i < 5; ++i) EXPECT_TRUE(lmtest::fileExists(names[i])) << names[i];
 }
 
 }  // namespace

@@ -112,3 +112,28 @@ TEST(Settings, NumbersClampWhateverTheirSizeAndEveryDefaultIsInItsRange) {
     EXPECT_NE(settings::settingsText(defaults).find(std::string(n.key) + "="), std::string::npos) << n.key;
   }
 }
+
+namespace {
+
+// Two players with one settings file: the one started first writes back only
+// what it changed, and keeps the other's change of another key.
+TEST(Settings, OnlyTheKeysThisPlayerChangedAreWrittenBack) {
+  lmtest::ScratchDir dir;
+  const std::string path = dir.path() + "/settings.ini";
+  std::string error;
+  ASSERT_TRUE(settings::saveSettings(path, Settings{}, error)) << error;
+  const Settings first = settings::loadSettings(path);
+
+  Settings second = settings::loadSettings(path);
+  second.mute = true;
+  ASSERT_TRUE(settings::saveChangedSettings(path, first, second, error)) << error;
+
+  Settings mine = first;
+  mine.masterVolume = 40;
+  ASSERT_TRUE(settings::saveChangedSettings(path, first, mine, error)) << error;
+  const Settings after = settings::loadSettings(path);
+  EXPECT_EQ(after.masterVolume, 40);
+  EXPECT_TRUE(after.mute) << "the other player's mute=1 stays";
+}
+
+}  // namespace
