@@ -148,17 +148,19 @@ bool isOurTemporary(const std::string& name) {
 }  // namespace
 
 int removeStaleTemporaries(const std::string& folder, long long maxAgeSeconds) {
-  DIR* d = folder.empty() ? nullptr : ::opendir(folder.c_str());
-  if (!d) return 0;
-  const time_t now = ::time(nullptr);
+  if (folder.empty()) return 0;
+  const long long now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
   int removed = 0;
-  while (dirent* e = ::readdir(d)) {
-    struct stat st;
-    if (!isOurTemporary(e->d_name) || ::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (!S_ISREG(st.st_mode) || now - st.st_mtime <= maxAgeSeconds) continue;
-    if (::unlinkat(::dirfd(d), e->d_name, 0) == 0) ++removed;
+  for (const std::string& entry : os::entriesOf(folder, 100000)) {
+    size_t slash = entry.size();
+    while (slash > 0 && !os::isSeparator(entry[slash - 1])) --slash;
+    if (!isOurTemporary(entry.substr(slash))) continue;
+    const os::Facts f = os::lookAt(entry);
+    if (f.kind != os::Kind::Regular || now - f.mtimeNs <= maxAgeSeconds * 1'000'000'000LL) continue;
+    if (os::removeName(entry) == 0) ++removed;
   }
-  ::closedir(d);
   return removed;
 }
 
