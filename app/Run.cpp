@@ -428,10 +428,9 @@ bool prepareRun(const Options& given, RunSetup& setup) {
 
   setup.player = playerEnvironment(options, !dataDir.empty());
   // No output may overwrite what the run reads: the story's files, its saves and settings.
-  std::vector<std::string> inputFolders = storyFolders();
-  inputFolders.push_back(setup.player.saveDir);
-  if (!platform::checkOutputsSpareInputs(outputsOf(options), inputFolders, {setup.player.settingsPath},
-                                         outputError)) {
+  std::vector<std::string> inputFiles = runInputFiles(storyFolders(), setup.player.saveDir);
+  inputFiles.push_back(setup.player.settingsPath);
+  if (!platform::checkOutputsSpareInputs(outputsOf(options), {}, inputFiles, outputError)) {
     std::fprintf(stderr, "lmplayer: %s\n", outputError.c_str());
     setup.exitCode = 1;
     return false;

@@ -106,5 +106,17 @@ TEST_F(KeptFiles, AnOutputNamingAnInputIsRefusedBeforeTheRun) {
   EXPECT_NE(r.err.find("--frame-hashes: will not write"), std::string::npos) << r.err;
 }
 
+// The data folder is where a run writes its outputs by default: what the last
+// run wrote there (or any file the story cannot open) is the user's to replace.
+TEST_F(KeptFiles, OutputsOfAnEarlierRunBesideTheStoryMayBeWrittenAgain) {
+  writeMiniStory();
+  makeDirs("saves");
+  for (int round = 0; round < 2; ++round) {
+    PlayerResult r = play("--save-dir saves --trace t.txt --frame-hashes saves/f.txt");
+    EXPECT_EQ(r.code, 0) << "round " << round << ": " << r.err;
+  }
+  EXPECT_FALSE(slurp("t.txt").empty());
+}
+
 }  // namespace
 }  // namespace lmtest
