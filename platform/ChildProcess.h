@@ -15,7 +15,7 @@ std::string findProgram(const std::string& program);
 // True when `stream`'s descriptor is a terminal.
 bool isTerminal(int fd);
 
-struct ChildSpec {
+struct ChildLaunch {
   std::vector<std::string> argv;  // argv[0]: the program's full path
   bool pipeInput = false;         // else standard input is /dev/null
   std::vector<int> passFds;       // become the child's 3, 4, ...
@@ -31,7 +31,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   // Starts the program; false with a reason when it could not be started.
-  bool start(const ChildSpec& spec, std::string& error);
+  bool start(const ChildLaunch& launch, std::string& error);
   // Writes all of `bytes` to its standard input; false once it stopped reading.
   bool write(const void* bytes, size_t length);
   // Closes its standard input and waits; the exit status (0..255), or

@@ -38,31 +38,31 @@ bool isTerminal(int fd) { return isatty(fd) == 1; }
 
 ChildProcess::~ChildProcess() { finish(); }
 
-bool ChildProcess::start(const ChildSpec& spec, std::string& error) {
-  if (running() || spec.argv.empty()) {
+bool ChildProcess::start(const ChildLaunch& launch, std::string& error) {
+  if (running() || launch.argv.empty()) {
     error = "no program to start";
     return false;
   }
   // A child that stops reading must not kill us with SIGPIPE: writes fail instead.
   std::signal(SIGPIPE, SIG_IGN);
   int pipeFds[2] = {-1, -1};
-  if (spec.pipeInput && pipe2(pipeFds, O_CLOEXEC) != 0) {
+  if (launch.pipeInput && pipe2(pipeFds, O_CLOEXEC) != 0) {
     error = std::string("cannot make a pipe: ") + std::strerror(errno);
     return false;
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (spec.pipeInput) posix_spawn_file_actions_adddup2(&actions, pipeFds[0], 0);
+  if (launch.pipeInput) posix_spawn_file_actions_adddup2(&actions, pipeFds[0], 0);
   else posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  if (spec.errorFd >= 0) posix_spawn_file_actions_adddup2(&actions, spec.errorFd, 2);
+  if (launch.errorFd >= 0) posix_spawn_file_actions_adddup2(&actions, launch.errorFd, 2);
   else posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   // Passed descriptors are first moved above the range they go to, so that
   // one landing on 3 cannot overwrite another still to be placed.
   constexpr int kHigh = 100;
-  for (size_t i = 0; i < spec.passFds.size(); ++i)
-    posix_spawn_file_actions_adddup2(&actions, spec.passFds[i], kHigh + static_cast<int>(i));
-  for (size_t i = 0; i < spec.passFds.size(); ++i)
+  for (size_t i = 0; i < launch.passFds.size(); ++i)
+    posix_spawn_file_actions_adddup2(&actions, launch.passFds[i], kHigh + static_cast<int>(i));
+  for (size_t i = 0; i < launch.passFds.size(); ++i)
     posix_spawn_file_actions_adddup2(&actions, kHigh + static_cast<int>(i), 3 + static_cast<int>(i));
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
@@ -77,20 +77,20 @@ bool ChildProcess::start(const ChildSpec& spec, std::string& error) {
   posix_spawnattr_setpgroup(&attr, 0);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
   std::vector<char*> argv;
-  for (const std::string& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : launch.argv) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = -1;
   const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
-  if (spec.pipeInput) close(pipeFds[0]);
+  if (launch.pipeInput) close(pipeFds[0]);
   if (rc != 0) {
-    if (spec.pipeInput) close(pipeFds[1]);
-    error = "cannot start " + spec.argv[0] + ": " + std::strerror(rc);
+    if (launch.pipeInput) close(pipeFds[1]);
+    error = "cannot start " + launch.argv[0] + ": " + std::strerror(rc);
     return false;
   }
   pid_ = pid;
-  input_ = spec.pipeInput ? pipeFds[1] : -1;
+  input_ = launch.pipeInput ? pipeFds[1] : -1;
   return true;
 }
 

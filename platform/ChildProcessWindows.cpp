@@ -19,7 +19,7 @@ bool isTerminal(int fd) { return _isatty(fd) != 0; }
 
 ChildProcess::~ChildProcess() = default;
 
-bool ChildProcess::start(const ChildSpec&, std::string& error) {
+bool ChildProcess::start(const ChildLaunch&, std::string& error) {
   error = kUnavailable;
   return false;
 }

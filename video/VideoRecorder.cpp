@@ -100,13 +100,13 @@ bool VideoRecorder::startEncoder(int width, int height) {
                 "-an"});
   append(argv, format_->pictureCodec);
   append(argv, {"-f", "matroska", "-y", platform::descriptorPath(3)});
-  platform::ChildSpec spec;
-  spec.argv = argv;
-  spec.pipeInput = true;
-  spec.passFds = {pictures_.fd()};
-  spec.errorFd = messages_.fd();
+  platform::ChildLaunch launch;
+  launch.argv = argv;
+  launch.pipeInput = true;
+  launch.passFds = {pictures_.fd()};
+  launch.errorFd = messages_.fd();
   std::string why;
-  if (!encoder_.start(spec, why)) {
+  if (!encoder_.start(launch, why)) {
     failed_ = true;
     failure_ = why;
     return false;
@@ -205,12 +205,12 @@ bool VideoRecorder::finish(std::string& error) {
   append(argv, format_->soundCodec);
   append(argv, toFile ? format_->fileFlags : format_->streamFlags);
   append(argv, {"-f", format_->muxer, "-y", toFile ? platform::descriptorPath(5) : "pipe:5"});
-  platform::ChildSpec spec;
-  spec.argv = argv;
-  spec.passFds = {pictures_.fd(), sound_.fd(), platform::descriptorOf(out.stream())};
-  spec.errorFd = messages_.fd();
+  platform::ChildLaunch launch;
+  launch.argv = argv;
+  launch.passFds = {pictures_.fd(), sound_.fd(), platform::descriptorOf(out.stream())};
+  launch.errorFd = messages_.fd();
   platform::ChildProcess muxer;
-  if (!muxer.start(spec, why)) {
+  if (!muxer.start(launch, why)) {
     error = "--video-out: " + why;
     return false;
   }

@@ -8,7 +8,7 @@
 namespace {
 
 using platform::ChildProcess;
-using platform::ChildSpec;
+using platform::ChildLaunch;
 using platform::ScratchFile;
 
 TEST(ChildProcess, PipesInputIntoAPassedFileAndTellsItsExitStatus) {
@@ -19,14 +19,14 @@ TEST(ChildProcess, PipesInputIntoAPassedFileAndTellsItsExitStatus) {
   std::string why;
   ASSERT_TRUE(out.create(".", why)) << why;
   ASSERT_TRUE(errors.create(".", why)) << why;
-  ChildSpec spec;
+  ChildLaunch launch;
   // Descriptor 3 is `out`, reopened by name as ffmpeg does.
-  spec.argv = {sh, "-c", "cat > " + platform::descriptorPath(3) + "; echo done >&2; exit 7"};
-  spec.pipeInput = true;
-  spec.passFds = {out.fd()};
-  spec.errorFd = errors.fd();
+  launch.argv = {sh, "-c", "cat > " + platform::descriptorPath(3) + "; echo done >&2; exit 7"};
+  launch.pipeInput = true;
+  launch.passFds = {out.fd()};
+  launch.errorFd = errors.fd();
   ChildProcess child;
-  ASSERT_TRUE(child.start(spec, why)) << why;
+  ASSERT_TRUE(child.start(launch, why)) << why;
   const std::string text(100000, 'x');
   EXPECT_TRUE(child.write(text.data(), text.size()));
   EXPECT_EQ(child.finish(), 7);
@@ -37,12 +37,12 @@ TEST(ChildProcess, PipesInputIntoAPassedFileAndTellsItsExitStatus) {
 }
 
 TEST(ChildProcess, AChildThatStopsReadingFailsTheWriteInsteadOfKillingUs) {
-  ChildSpec spec;
-  spec.argv = {platform::findProgram("sh"), "-c", "exit 3"};
-  spec.pipeInput = true;
+  ChildLaunch launch;
+  launch.argv = {platform::findProgram("sh"), "-c", "exit 3"};
+  launch.pipeInput = true;
   ChildProcess child;
   std::string why;
-  ASSERT_TRUE(child.start(spec, why)) << why;
+  ASSERT_TRUE(child.start(launch, why)) << why;
   const std::vector<char> block(1 << 20, 'y');
   bool failed = false;
   for (int i = 0; i < 64 && !failed; ++i) failed = !child.write(block.data(), block.size());
@@ -50,8 +50,8 @@ TEST(ChildProcess, AChildThatStopsReadingFailsTheWriteInsteadOfKillingUs) {
   EXPECT_EQ(child.finish(), 3);
 
   ChildProcess missing;
-  spec.argv = {"/no/such/program"};
-  EXPECT_FALSE(missing.start(spec, why));
+  launch.argv = {"/no/such/program"};
+  EXPECT_FALSE(missing.start(launch, why));
   EXPECT_NE(why.find("/no/such/program"), std::string::npos);
   EXPECT_EQ(missing.finish(), -1);
 }

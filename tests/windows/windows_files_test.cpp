@@ -225,9 +225,9 @@ TEST(WindowsChildProcess, NoProgramIsRunAndTheRefusalSaysWhy) {
   EXPECT_EQ(platform::findProgram("ffmpeg"), "") << "so --video-out is refused before the run";
   platform::ChildProcess child;
   std::string error;
-  platform::ChildSpec spec;
-  spec.argv = {"C:\\Windows\\System32\\cmd.exe"};
-  EXPECT_FALSE(child.start(spec, error));
+  platform::ChildLaunch launch;
+  launch.argv = {"C:\\Windows\\System32\\cmd.exe"};
+  EXPECT_FALSE(child.start(launch, error));
   EXPECT_NE(error.find("Windows"), std::string::npos) << error;
   EXPECT_FALSE(child.running());
   EXPECT_EQ(child.finish(), -1);
